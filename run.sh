@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the production and plays it from its run folder.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+./scripts/install-deps
+cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/release -j"$(nproc)"
+cd build/release/run
+exec ../../../scripts/with-display ./kelvandrix

@@ -1,0 +1,149 @@
+#include "vroWindow.h"
+
+#include "vroColor.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include <epoxy/gl.h>
+#include <GLFW/glfw3.h>
+
+namespace {
+constexpr int kMinimumGLVersion = 41; // OpenGL 4.1, as epoxy counts it
+}
+
+vroWindow::vroWindow()
+{
+    Init();
+    Configure();
+    CreateWindow();
+}
+
+vroWindow::vroWindow(int width, int height, std::string title, bool fullscreen)
+{
+    Init();
+    Configure(width, height, std::move(title), fullscreen);
+    CreateWindow();
+}
+
+vroWindow::~vroWindow()
+{
+    glfwDestroyWindow(window);
+    glfwTerminate();
+}
+
+void vroWindow::Init()
+{
+    glfwSetErrorCallback(error_callback);
+    mInitStatus = glfwInit();
+    if (mInitStatus == GLFW_FALSE)
+        fail("glfwInit failed (mInitStatus is 0 in vroWindow::Init)");
+}
+
+void vroWindow::Configure()
+{
+    title = "KELVANDRIX";
+    monitor = glfwGetPrimaryMonitor();
+    videoMode = monitor ? glfwGetVideoMode(monitor) : nullptr;
+    size = videoMode ? glm::ivec2(videoMode->width, videoMode->height) : glm::ivec2(1280, 720);
+    fullscreen = true;
+    setGLFWHints();
+}
+
+void vroWindow::Configure(int width, int height, std::string newTitle, bool newFullscreen)
+{
+    title = std::move(newTitle);
+    monitor = glfwGetPrimaryMonitor();
+    videoMode = monitor ? glfwGetVideoMode(monitor) : nullptr;
+    size = glm::ivec2(width, height);
+    fullscreen = newFullscreen;
+    setGLFWHints();
+}
+
+void vroWindow::setGLFWHints()
+{
+    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+    glfwWindowHint(GLFW_OPENGL_FORWARD_COMPAT, GL_TRUE);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 1);
+    glfwWindowHint(GLFW_RESIZABLE, GL_FALSE);
+}
+
+void vroWindow::CreateWindow()
+{
+    window = glfwCreateWindow(size.x, size.y, title.c_str(), fullscreen ? monitor : nullptr, nullptr);
+    if (!window)
+        fail("cannot create a " + std::to_string(size.x) + "x" + std::to_string(size.y)
+             + " window with an OpenGL 4.1 core context");
+    glfwGetFramebufferSize(window, &framebufferSize.x, &framebufferSize.y);
+    glfwMakeContextCurrent(window);
+    glfwSetKeyCallback(window, key_callback);
+    glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_HIDDEN);
+    // The entry points resolve lazily through epoxy; what must hold here is
+    // that the context really is 4.1 core or better.
+    GLint profile = 0;
+    glGetIntegerv(GL_CONTEXT_PROFILE_MASK, &profile);
+    if (epoxy_gl_version() < kMinimumGLVersion || !(profile & GL_CONTEXT_CORE_PROFILE_BIT))
+        fail("the OpenGL context is below 4.1 core");
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    clear();
+}
+
+void vroWindow::fail(const std::string& what)
+{
+    std::fprintf(stderr, "window: %s\n", what.c_str());
+    if (window)
+        glfwDestroyWindow(window);
+    glfwTerminate();
+    std::exit(EXIT_FAILURE);
+}
+
+void vroWindow::clear()
+{
+    clear(0.0f, 0.0f, 0.0f, 1.0f);
+}
+
+void vroWindow::clear(glm::vec3 colour)
+{
+    clear(colour.r, colour.g, colour.b, 1.0f);
+}
+
+void vroWindow::clear(float r, float g, float b, float a)
+{
+    glClearColor(r, g, b, a);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+void vroWindow::clearHSV(float hue, float saturation, float value)
+{
+    clear(hsv2rgb(hue, saturation, value));
+}
+
+void vroWindow::update()
+{
+    glfwSwapBuffers(window);
+    glfwPollEvents();
+}
+
+bool vroWindow::isOpen() const
+{
+    return !glfwWindowShouldClose(window);
+}
+
+glm::ivec2 vroWindow::getDimensions() const
+{
+    return framebufferSize;
+}
+
+void vroWindow::key_callback(GLFWwindow* window, int key, int, int action, int)
+{
+    if (key == GLFW_KEY_ESCAPE && action == GLFW_PRESS)
+        glfwSetWindowShouldClose(window, GL_TRUE);
+}
+
+void vroWindow::error_callback(int, const char* description)
+{
+    // GLFW's text as it stands, ended so that the next message starts a line.
+    std::fputs(description, stderr);
+    std::fputc('\n', stderr);
+}
