@@ -3,15 +3,8 @@
 #include <memory>
 #include <string>
 
-class vroFSQuad;
-class vroShaderManager;
 class vroWindow;
 class vroTimer;
-class vroFontManager;
-class vroAudio;
-class vroTextureManager;
-class vroTextOverlay;
-class vroRenderer;
 
 // Owns every service. Members are public: services reach each other through
 // the engine pointer they were given. Creation and release follow a fixed
@@ -31,16 +24,8 @@ public:
     void Update();
     bool IsRunning();
 
-    std::unique_ptr<vroFSQuad> quad;
-    std::unique_ptr<vroShaderManager> shaderManager;
     std::unique_ptr<vroWindow> window;
     std::unique_ptr<vroTimer> timer;
-    std::unique_ptr<vroFontManager> fontManager;
-    std::unique_ptr<vroAudio> audio;
-    std::unique_ptr<vroTextureManager> textureManager;
-    std::unique_ptr<vroTextOverlay> textOverlay;
-    std::unique_ptr<vroTextOverlay> debugTextOverlay;
-    std::unique_ptr<vroRenderer> renderer;
 
 private:
     void createServices();

@@ -50,11 +50,11 @@ std::vector<std::uint8_t> readTexture(GLuint texture, int width, int height);
 } // namespace testing_support
 
 // Colours compare within one step of 8-bit rounding.
-#define EXPECT_PIXEL_NEAR(actual, r, g, b, a)                                   \
+#define EXPECT_PIXEL_NEAR(actual, red, green, blue, alpha)                      \
     do {                                                                        \
         const glm::u8vec4 pixel_ = (actual);                                    \
-        EXPECT_NEAR(pixel_.r, (r), 1);                                          \
-        EXPECT_NEAR(pixel_.g, (g), 1);                                          \
-        EXPECT_NEAR(pixel_.b, (b), 1);                                          \
-        EXPECT_NEAR(pixel_.a, (a), 1);                                          \
+        EXPECT_NEAR(pixel_.x, (red), 1);                                        \
+        EXPECT_NEAR(pixel_.y, (green), 1);                                      \
+        EXPECT_NEAR(pixel_.z, (blue), 1);                                       \
+        EXPECT_NEAR(pixel_.w, (alpha), 1);                                      \
     } while (0)

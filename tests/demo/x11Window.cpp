@@ -1,0 +1,71 @@
+#include "x11Window.h"
+
+#include <cstring>
+#include <thread>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace testing_support {
+namespace {
+
+Window searchByTitle(Display* display, Window window, const std::string& title)
+{
+    char* name = nullptr;
+    if (XFetchName(display, window, &name) && name) {
+        const bool match = title == name;
+        XFree(name);
+        if (match)
+            return window;
+    }
+    Window root, parent;
+    Window* children = nullptr;
+    unsigned count = 0;
+    Window found = 0;
+    if (XQueryTree(display, window, &root, &parent, &children, &count)) {
+        for (unsigned i = 0; i < count && !found; ++i)
+            found = searchByTitle(display, children[i], title);
+        if (children)
+            XFree(children);
+    }
+    return found;
+}
+
+} // namespace
+
+unsigned long findWindow(const std::string& title, std::chrono::milliseconds timeout)
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return 0;
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    Window found = 0;
+    while (!found && std::chrono::steady_clock::now() < deadline) {
+        found = searchByTitle(display, DefaultRootWindow(display), title);
+        if (!found)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    XCloseDisplay(display);
+    return found;
+}
+
+bool requestClose(unsigned long window)
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return false;
+    XEvent event;
+    std::memset(&event, 0, sizeof event);
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    const bool sent = XSendEvent(display, window, False, NoEventMask, &event) != 0;
+    XFlush(display);
+    XCloseDisplay(display);
+    return sent;
+}
+
+} // namespace testing_support

@@ -1,0 +1,106 @@
+#include "childProcess.h"
+
+#include "testFiles.h"
+
+#include <array>
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <stdexcept>
+#include <thread>
+#include <unistd.h>
+#include <sys/wait.h>
+
+namespace testing_support {
+
+ChildProcess::ChildProcess(const std::filesystem::path& program, const std::filesystem::path& workingDir,
+                           const std::vector<std::string>& arguments)
+{
+    const auto stem = std::filesystem::temp_directory_path() / ("kelvandrix-child-" + std::to_string(getpid()) + "-"
+                                                                + std::to_string(reinterpret_cast<uintptr_t>(this)));
+    outPath = stem.string() + ".out";
+    errPath = stem.string() + ".err";
+    std::vector<std::string> argv{program.string()};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+
+    child = fork();
+    if (child < 0)
+        throw std::runtime_error("fork failed");
+    if (child == 0) {
+        if (chdir(workingDir.c_str()) != 0)
+            _exit(126);
+        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int nothing = open("/dev/null", O_RDONLY);
+        if (out < 0 || err < 0 || nothing < 0)
+            _exit(126);
+        dup2(out, 1);
+        dup2(err, 2);
+        dup2(nothing, 0);
+        std::vector<char*> raw;
+        for (auto& argument : argv)
+            raw.push_back(argument.data());
+        raw.push_back(nullptr);
+        execv(raw[0], raw.data());
+        _exit(127);
+    }
+}
+
+ChildProcess::~ChildProcess()
+{
+    if (!reaped && child > 0) {
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+    }
+    std::error_code ignored;
+    std::filesystem::remove(outPath, ignored);
+    std::filesystem::remove(errPath, ignored);
+}
+
+bool ChildProcess::running()
+{
+    if (reaped)
+        return false;
+    if (waitpid(child, &status, WNOHANG) == child)
+        reaped = true;
+    return !reaped;
+}
+
+std::optional<int> ChildProcess::waitForExit(std::chrono::milliseconds timeout)
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (running()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return std::nullopt;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    if (!WIFEXITED(status))
+        return std::nullopt;
+    return WEXITSTATUS(status);
+}
+
+std::string ChildProcess::standardOutput() const
+{
+    return readFile(outPath);
+}
+
+std::string ChildProcess::standardError() const
+{
+    return readFile(errPath);
+}
+
+std::string runCommand(const std::string& command)
+{
+    std::string output;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return output;
+    std::array<char, 4096> buffer;
+    size_t got;
+    while ((got = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+        output.append(buffer.data(), got);
+    pclose(pipe);
+    return output;
+}
+
+} // namespace testing_support

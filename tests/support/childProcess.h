@@ -1,0 +1,42 @@
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <sys/types.h>
+
+namespace testing_support {
+
+// A program run by a test, with its standard output and error captured into
+// files. The destructor kills it if it still runs.
+class ChildProcess {
+public:
+    ChildProcess(const std::filesystem::path& program, const std::filesystem::path& workingDir,
+                 const std::vector<std::string>& arguments = {});
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // The exit status, or nothing when the program did not end in time
+    // (or ended by a signal).
+    std::optional<int> waitForExit(std::chrono::milliseconds timeout);
+    bool running();
+    pid_t pid() const { return child; }
+    std::string standardOutput() const;
+    std::string standardError() const;
+
+private:
+    pid_t child = -1;
+    bool reaped = false;
+    int status = 0;
+    std::filesystem::path outPath;
+    std::filesystem::path errPath;
+};
+
+// Runs a shell command, returns its standard output.
+std::string runCommand(const std::string& command);
+
+} // namespace testing_support

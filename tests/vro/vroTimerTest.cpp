@@ -1,0 +1,52 @@
+#include "vroTimer.h"
+
+#include "glTest.h"
+
+#include <thread>
+
+#include <GLFW/glfw3.h>
+
+using namespace testing_support;
+
+namespace {
+
+class TimerTest : public GLTest {};
+
+TEST_F(TimerTest, ValueInitialisedTimerHasNoFps)
+{
+    vroTimer timer{};
+    EXPECT_EQ(timer.getFPS(), 0.0);
+    EXPECT_EQ(timer.currentTime, 0.0);
+    EXPECT_EQ(timer.lastTime, 0.0);
+}
+
+TEST_F(TimerTest, StartResetsTheClockToAboutZero)
+{
+    glfwSetTime(100.0);
+    vroTimer timer{};
+    timer.currentTime = 5.0;
+    timer.lastTime = 4.0;
+    timer.Start();
+    EXPECT_EQ(timer.currentTime, 0.0);
+    EXPECT_EQ(timer.lastTime, 0.0);
+    const double first = timer.GetTime();
+    EXPECT_GE(first, 0.0);
+    EXPECT_LT(first, 0.5);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_GT(timer.GetTime(), first);
+}
+
+TEST_F(TimerTest, UpdateShiftsTimesAndComputesFps)
+{
+    vroTimer timer{};
+    glfwSetTime(2.0);
+    timer.update();
+    glfwSetTime(2.5);
+    timer.update();
+    EXPECT_NEAR(timer.lastTime, 2.0, 1e-3);
+    EXPECT_NEAR(timer.currentTime, 2.5, 1e-3);
+    EXPECT_NEAR(timer.getFPS(), 1.0 / (timer.currentTime - timer.lastTime), 1e-9);
+    EXPECT_NEAR(timer.getFPS(), 2.0, 0.05);
+}
+
+} // namespace
