@@ -1,0 +1,176 @@
+#include "vroTexture.h"
+
+#include "glTest.h"
+#include "testFiles.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <type_traits>
+#include <vector>
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb/stb_image_write.h>
+
+using namespace testing_support;
+
+namespace {
+
+static_assert(!std::is_copy_constructible_v<vroTexture> && !std::is_copy_assignable_v<vroTexture>);
+
+// Top row: red, half-transparent green; bottom row: blue, white.
+const std::vector<std::uint8_t> kTwoByTwo = {
+    255, 0, 0, 255, 0, 255, 0, 128,
+    0, 0, 255, 255, 255, 255, 255, 255,
+};
+
+GLint levelParameter(GLuint texture, GLenum name)
+{
+    GLint value = 0;
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, name, &value);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return value;
+}
+
+GLint textureParameter(GLuint texture, GLenum name)
+{
+    GLint value = 0;
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glGetTexParameteriv(GL_TEXTURE_2D, name, &value);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return value;
+}
+
+bool allZero(const std::vector<std::uint8_t>& bytes)
+{
+    for (std::uint8_t byte : bytes)
+        if (byte != 0)
+            return false;
+    return true;
+}
+
+class Texture : public GLTest {
+protected:
+    std::string writePng(const std::string& name, const std::vector<std::uint8_t>& rgba, int width, int height)
+    {
+        std::string path = dir.file(name).string();
+        EXPECT_NE(stbi_write_png(path.c_str(), width, height, 4, rgba.data(), width * 4), 0);
+        return path;
+    }
+
+    TempDir dir;
+};
+
+TEST_F(Texture, FileTextureUploadsTheImageTopRowFirstWithTheEngineSampling)
+{
+    vroTexture texture(writePng("quad.png", kTwoByTwo, 2, 2));
+    texture.Load();
+
+    EXPECT_EQ(levelParameter(texture.getID(), GL_TEXTURE_WIDTH), 2);
+    EXPECT_EQ(levelParameter(texture.getID(), GL_TEXTURE_HEIGHT), 2);
+    EXPECT_EQ(levelParameter(texture.getID(), GL_TEXTURE_RED_SIZE), 8);
+    EXPECT_EQ(levelParameter(texture.getID(), GL_TEXTURE_ALPHA_SIZE), 8);
+    EXPECT_EQ(readTexture(texture.getID(), 2, 2), kTwoByTwo);
+    EXPECT_EQ(textureParameter(texture.getID(), GL_TEXTURE_MIN_FILTER), GL_NEAREST);
+    EXPECT_EQ(textureParameter(texture.getID(), GL_TEXTURE_MAG_FILTER), GL_NEAREST);
+    EXPECT_EQ(textureParameter(texture.getID(), GL_TEXTURE_WRAP_S), GL_CLAMP_TO_EDGE);
+    EXPECT_EQ(textureParameter(texture.getID(), GL_TEXTURE_WRAP_T), GL_CLAMP_TO_EDGE);
+}
+
+TEST_F(Texture, LoadLeavesTheActiveUnitActiveWithNothingBound)
+{
+    vroTexture texture(writePng("quad.png", kTwoByTwo, 2, 2));
+    texture.BindToUnit(3);
+    EXPECT_EQ(getInteger(GL_ACTIVE_TEXTURE), GL_TEXTURE3);
+    EXPECT_EQ(getInteger(GL_TEXTURE_BINDING_2D), static_cast<GLint>(texture.getID()));
+
+    texture.Load();
+    EXPECT_EQ(getInteger(GL_ACTIVE_TEXTURE), GL_TEXTURE3);
+    EXPECT_EQ(getInteger(GL_TEXTURE_BINDING_2D), 0);
+    glActiveTexture(GL_TEXTURE0);
+}
+
+TEST_F(Texture, SecondLoadUploadsAgainWithoutDecodingAgain)
+{
+    std::string path = writePng("quad.png", kTwoByTwo, 2, 2);
+    vroTexture texture(path);
+    texture.Load();
+    std::filesystem::remove(path);
+    const std::uint8_t scribble[4] = {9, 9, 9, 9};
+    glBindTexture(GL_TEXTURE_2D, texture.getID());
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, scribble);
+    glBindTexture(GL_TEXTURE_2D, 0);
+
+    testing::internal::CaptureStderr();
+    texture.Load();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(readTexture(texture.getID(), 2, 2), kTwoByTwo);
+}
+
+TEST_F(Texture, UndecodableFileBecomesOneTransparentTexelAndIsNamedOnce)
+{
+    dir.write("truncated.png", "\x89PNG\r\n\x1a\n\0\0\0\rIHDR");
+    for (const std::string name : {"missing.png", "truncated.png"}) {
+        std::string path = dir.file(name).string();
+        vroTexture texture(path);
+        testing::internal::CaptureStderr();
+        texture.Load();
+        texture.Load();
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "texture: cannot decode \"" + path + "\"\n");
+        EXPECT_EQ(levelParameter(texture.getID(), GL_TEXTURE_WIDTH), 1);
+        EXPECT_EQ(levelParameter(texture.getID(), GL_TEXTURE_HEIGHT), 1);
+        EXPECT_EQ(readTexture(texture.getID(), 1, 1), std::vector<std::uint8_t>(4, 0));
+    }
+}
+
+TEST_F(Texture, EmptyTextureReloadsAllZeroOverWhatWasDrawnIntoIt)
+{
+    const int width = 1280, height = 720;
+    vroTexture texture(glm::ivec2(width, height), GL_UNSIGNED_BYTE);
+    texture.Load();
+    EXPECT_EQ(levelParameter(texture.getID(), GL_TEXTURE_WIDTH), width);
+    EXPECT_EQ(levelParameter(texture.getID(), GL_TEXTURE_HEIGHT), height);
+    EXPECT_TRUE(allZero(readTexture(texture.getID(), width, height)));
+
+    std::vector<std::uint8_t> white(64 * 64 * 4, 255);
+    glBindTexture(GL_TEXTURE_2D, texture.getID());
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 100, 200, 64, 64, GL_RGBA, GL_UNSIGNED_BYTE, white.data());
+    glBindTexture(GL_TEXTURE_2D, 0);
+    ASSERT_FALSE(allZero(readTexture(texture.getID(), width, height)));
+    texture.Load();
+    EXPECT_TRUE(allZero(readTexture(texture.getID(), width, height)));
+}
+
+TEST_F(Texture, AdoptedFloatPixelsKeepTheirOrderAndStayUnsizedRgba)
+{
+    const float pixels[] = {1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.5f, 0.5f, 0.5f, 1.0f};
+    void* buffer = std::malloc(sizeof pixels);
+    ASSERT_NE(buffer, nullptr);
+    std::memcpy(buffer, pixels, sizeof pixels);
+    vroTexture texture(buffer, glm::ivec2(3, 1), GL_FLOAT);
+    texture.Load();
+
+    EXPECT_EQ(levelParameter(texture.getID(), GL_TEXTURE_RED_TYPE), GL_UNSIGNED_NORMALIZED);
+    std::vector<std::uint8_t> texels = readTexture(texture.getID(), 3, 1);
+    EXPECT_EQ(std::vector<std::uint8_t>(texels.begin(), texels.begin() + 8),
+              (std::vector<std::uint8_t>{255, 0, 0, 255, 0, 0, 255, 0}));
+    EXPECT_NEAR(texels[8], 128, 1);
+    EXPECT_EQ(texels[11], 255);
+}
+
+TEST_F(Texture, EachTextureOwnsItsGLName)
+{
+    GLuint first = 0;
+    {
+        vroTexture a(glm::ivec2(4, 4), GL_UNSIGNED_BYTE);
+        vroTexture b(glm::ivec2(4, 4), GL_RGBA, GL_FLOAT);
+        EXPECT_NE(a.getID(), b.getID());
+        a.Load();
+        first = a.getID();
+        EXPECT_TRUE(glIsTexture(first));
+    }
+    EXPECT_FALSE(glIsTexture(first));
+}
+
+} // namespace

@@ -1,0 +1,98 @@
+#include "vroTexture.h"
+
+#include "vroTextureAsset.h"
+#include "vroTextureObject.h"
+
+#include <cassert>
+#include <cstdint>
+#include <cstdio>
+
+namespace {
+
+// Four components of up to four bytes each: enough for any format and type
+// the engine's textures are made with.
+constexpr std::size_t kZeroBytesPerPixel = 16;
+
+[[noreturn]] void stopForMemory(glm::ivec2 dimensions, const char* bytes)
+{
+    std::fprintf(stderr, "texture: cannot allocate %s bytes for a %dx%d texture\n", bytes, dimensions.x,
+                 dimensions.y);
+    std::exit(EXIT_FAILURE);
+}
+
+void* zeroFilledBuffer(glm::ivec2 dimensions)
+{
+    assert(dimensions.x > 0 && dimensions.y > 0 && "a texture has at least one pixel");
+    std::size_t pixels = 0;
+    std::size_t bytes = 0;
+    if (__builtin_mul_overflow(static_cast<std::size_t>(dimensions.x), static_cast<std::size_t>(dimensions.y),
+                               &pixels)
+        || __builtin_mul_overflow(pixels, kZeroBytesPerPixel, &bytes))
+        stopForMemory(dimensions, "too many");
+    void* buffer = std::calloc(bytes, 1);
+    if (!buffer)
+        stopForMemory(dimensions, std::to_string(bytes).c_str());
+    return buffer;
+}
+
+} // namespace
+
+vroTexture::vroTexture(std::string fileName)
+    : asset(std::make_unique<vroTextureAsset>(std::move(fileName)))
+    , object(std::make_unique<vroTextureObject>(GL_TEXTURE_2D, GL_RGBA))
+{
+}
+
+vroTexture::vroTexture(void* pixels, glm::ivec2 dimensions, GLenum type)
+    : object(std::make_unique<vroTextureObject>(GL_TEXTURE_2D, GL_RGBA))
+    , data(pixels)
+    , dimensions(dimensions)
+    , type(type)
+{
+    assert(pixels && "an adopted pixel buffer is never null");
+}
+
+vroTexture::vroTexture(glm::ivec2 dimensions, GLenum type)
+    : vroTexture(dimensions, GL_RGBA, type)
+{
+}
+
+vroTexture::vroTexture(glm::ivec2 dimensions, GLenum format, GLenum type)
+    : object(std::make_unique<vroTextureObject>(GL_TEXTURE_2D, GL_RGBA))
+    , data(zeroFilledBuffer(dimensions))
+    , dimensions(dimensions)
+    , format(format)
+    , type(type)
+{
+}
+
+vroTexture::~vroTexture() = default;
+
+void vroTexture::Load()
+{
+    if (!data)
+        takeDecodedImage();
+    object->Upload(data.get(), format, type, dimensions);
+}
+
+void vroTexture::takeDecodedImage()
+{
+    asset->LoadData();
+    data.reset(asset->getData());
+    dimensions = asset->getDimensions();
+    if (data)
+        return;
+    // An image that could not be decoded stays one transparent texel.
+    dimensions = glm::ivec2(1, 1);
+    data.reset(zeroFilledBuffer(dimensions));
+}
+
+void vroTexture::BindToUnit(GLuint unit)
+{
+    object->BindToUnit(unit);
+}
+
+GLuint vroTexture::getID() const
+{
+    return object->getID();
+}

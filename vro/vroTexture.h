@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include <epoxy/gl.h>
+#include <glm/vec2.hpp>
+
+class vroTextureAsset;
+class vroTextureObject;
+
+// The engine's one texture kind: 2D, internal format GL_RGBA, nearest
+// filtering, clamp to edge, no mipmaps. The CPU pixel buffer stays for the
+// texture's whole life so that Load can re-specify the image from it at any
+// time (the text overlay clears its canvas that way).
+class vroTexture {
+public:
+    // From an image file, decoded on the first Load.
+    explicit vroTexture(std::string fileName);
+    // Adopts `pixels` (from malloc; released with free) as RGBA of `type`.
+    vroTexture(void* pixels, glm::ivec2 dimensions, GLenum type);
+    // Zero-filled, with room for four 32-bit components per pixel whatever
+    // the format and type.
+    vroTexture(glm::ivec2 dimensions, GLenum type);
+    vroTexture(glm::ivec2 dimensions, GLenum format, GLenum type);
+    ~vroTexture();
+
+    vroTexture(const vroTexture&) = delete;
+    vroTexture& operator=(const vroTexture&) = delete;
+
+    // Decodes if not done yet, then uploads the whole image; the active unit
+    // is left with no texture bound.
+    void Load();
+    void BindToUnit(GLuint unit);
+    GLuint getID() const;
+
+private:
+    void takeDecodedImage();
+
+    struct FreeDeleter {
+        void operator()(void* pointer) const { std::free(pointer); }
+    };
+
+    std::unique_ptr<vroTextureAsset> asset;
+    std::unique_ptr<vroTextureObject> object;
+    std::unique_ptr<void, FreeDeleter> data;
+    glm::ivec2 dimensions{0, 0};
+    GLenum format = GL_RGBA;
+    GLenum type = GL_UNSIGNED_BYTE;
+};

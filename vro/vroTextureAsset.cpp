@@ -1,0 +1,35 @@
+#include "vroTextureAsset.h"
+
+#include <cassert>
+#include <cstdio>
+#include <cstdlib>
+
+// The decoded pixels are released with free() by their new owner.
+#define STBI_MALLOC(size) std::malloc(size)
+#define STBI_REALLOC(pointer, size) std::realloc(pointer, size)
+#define STBI_FREE(pointer) std::free(pointer)
+#define STB_IMAGE_IMPLEMENTATION
+#include <stb/stb_image.h>
+
+namespace {
+constexpr int kComponents = 4;
+}
+
+vroTextureAsset::vroTextureAsset(std::string fileName)
+    : fileName(std::move(fileName))
+{
+}
+
+void vroTextureAsset::LoadData()
+{
+    assert(data == nullptr && "an asset is decoded once; its buffer belongs to the texture");
+    int width = 0;
+    int height = 0;
+    int componentsInFile = 0;
+    data = stbi_load(fileName.c_str(), &width, &height, &componentsInFile, kComponents);
+    if (!data) {
+        std::fprintf(stderr, "texture: cannot decode \"%s\"\n", fileName.c_str());
+        return;
+    }
+    dimensions = glm::ivec2(width, height);
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <epoxy/gl.h>
+#include <glm/vec2.hpp>
+
+// One GL texture name with the engine's fixed sampling: nearest filtering,
+// clamp to edge, no mipmaps.
+class vroTextureObject {
+public:
+    vroTextureObject(GLenum target, GLenum internalFormat);
+    ~vroTextureObject();
+
+    vroTextureObject(const vroTextureObject&) = delete;
+    vroTextureObject& operator=(const vroTextureObject&) = delete;
+
+    // Re-specifies level 0 from `pixels` on the active unit and leaves that
+    // unit with no texture bound.
+    void Upload(const void* pixels, GLenum format, GLenum type, glm::ivec2 size);
+    void BindToUnit(GLuint unit);
+    GLuint getID() const { return id; }
+
+private:
+    GLuint id = 0;
+    GLenum target;
+    GLenum internalFormat;
+    glm::ivec2 dimensions{0, 0};
+};
