@@ -3,8 +3,11 @@
 #include <memory>
 #include <string>
 
+class vroFSQuad;
+class vroShaderManager;
 class vroWindow;
 class vroTimer;
+class vroRenderer;
 
 // Owns every service. Members are public: services reach each other through
 // the engine pointer they were given. Creation and release follow a fixed
@@ -19,13 +22,22 @@ public:
     vroEngine(const vroEngine&) = delete;
     vroEngine& operator=(const vroEngine&) = delete;
 
+    // Loads everything registered, behind the loading bar, then starts the
+    // music and the clock.
     void Start();
     void Init();
+    // End of a frame: present, poll events, re-base the clock on the music.
     void Update();
+    // The frame loop's condition; fixes the sync row of the frame.
     bool IsRunning();
 
+    float syncValue(const char* track) const;
+
+    std::unique_ptr<vroFSQuad> quad;
+    std::unique_ptr<vroShaderManager> shaderManager;
     std::unique_ptr<vroWindow> window;
     std::unique_ptr<vroTimer> timer;
+    std::unique_ptr<vroRenderer> renderer;
 
 private:
     void createServices();

@@ -1,0 +1,252 @@
+// Shader programs, their per-frame uniforms, text files and the shader manager.
+#include "vroEngine.h"
+#include "vroProgressBar.h"
+#include "vroShaderManager.h"
+#include "vroShaderProgram.h"
+#include "vroTimer.h"
+#include "vroUtils.h"
+#include "vroWindow.h"
+
+#include "glTest.h"
+#include "testFiles.h"
+
+#include <stdexcept>
+#include <type_traits>
+#include <vector>
+
+#include <GLFW/glfw3.h>
+
+using namespace testing_support;
+
+namespace {
+
+static_assert(!std::is_copy_constructible_v<vroShaderProgram>);
+static_assert(!std::is_copy_constructible_v<vroShaderObject>);
+static_assert(!std::is_copy_constructible_v<vroShaderManager>);
+
+const char* const kVertex = R"(#version 410 core
+layout (location = 0) in vec3 vertexPosition;
+void main() { gl_Position = vec4(vertexPosition, 1.0); })";
+
+const char* const kAllUniformsFragment = R"(#version 410 core
+uniform vec2 uResolution;
+uniform float uTime;
+uniform sampler2D uChannelA, uChannelB, uChannelC, uChannelD, uChannelText, uChannelTextDebug;
+uniform float uSyncA, uSyncB, uSyncC, uSyncD;
+out vec4 colour;
+void main() {
+    vec4 s = texture(uChannelA, vec2(0.5)) + texture(uChannelB, vec2(0.5)) + texture(uChannelC, vec2(0.5))
+           + texture(uChannelD, vec2(0.5)) + texture(uChannelText, vec2(0.5)) + texture(uChannelTextDebug, vec2(0.5));
+    colour = vec4(uResolution.x + uTime + uSyncA + uSyncB + uSyncC + uSyncD) + s;
+})";
+
+const char* const kPlainFragment = R"(#version 410 core
+out vec4 colour;
+void main() { colour = vec4(0.0, 1.0, 0.0, 1.0); })";
+
+class ShaderTest : public EngineTest {};
+
+float uniformFloat(GLuint program, const char* name)
+{
+    float value = -1.0f;
+    glGetUniformfv(program, glGetUniformLocation(program, name), &value);
+    return value;
+}
+
+GLint uniformInt(GLuint program, const char* name)
+{
+    GLint value = -1;
+    glGetUniformiv(program, glGetUniformLocation(program, name), &value);
+    return value;
+}
+
+TEST_F(ShaderTest, UseSetsTheTwelveUniforms)
+{
+    vroShaderProgram program(kVertex, kAllUniformsFragment);
+    glfwSetTime(7.25);
+    program.Use(&engine());
+    EXPECT_EQ(getInteger(GL_CURRENT_PROGRAM), static_cast<GLint>(program.id));
+    float resolution[2] = {0, 0};
+    glGetUniformfv(program.id, glGetUniformLocation(program.id, "uResolution"), resolution);
+    EXPECT_EQ(resolution[0], static_cast<float>(kTestWidth));
+    EXPECT_EQ(resolution[1], static_cast<float>(kTestHeight));
+    EXPECT_NEAR(uniformFloat(program.id, "uTime"), 7.25f, 0.25f);
+    const char* samplers[] = {"uChannelA", "uChannelB", "uChannelC", "uChannelD", "uChannelText", "uChannelTextDebug"};
+    for (int unit = 1; unit <= 6; ++unit)
+        EXPECT_EQ(uniformInt(program.id, samplers[unit - 1]), unit);
+    for (const char* sync : {"uSyncA", "uSyncB", "uSyncC", "uSyncD"})
+        EXPECT_EQ(uniformFloat(program.id, sync), 0.0f) << sync;
+}
+
+TEST_F(ShaderTest, ResolutionIsTheWindowsEvenWithAnotherTargetBound)
+{
+    vroShaderProgram program(kVertex, kAllUniformsFragment);
+    GLuint framebuffer = 0;
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    program.Use(&engine());
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDeleteFramebuffers(1, &framebuffer);
+    float resolution[2] = {0, 0};
+    glGetUniformfv(program.id, glGetUniformLocation(program.id, "uResolution"), resolution);
+    EXPECT_EQ(resolution[0], static_cast<float>(kTestWidth));
+}
+
+TEST_F(ShaderTest, ProgramWithoutTheSetStillDraws)
+{
+    vroShaderProgram program(kVertex, kPlainFragment);
+    program.Use(&engine());
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    GLint linked = GL_FALSE;
+    glGetProgramiv(program.id, GL_LINK_STATUS, &linked);
+    EXPECT_EQ(linked, GL_TRUE);
+}
+
+TEST_F(ShaderTest, FailedCompileAndLinkStillGiveAProgramAndAMessage)
+{
+    ::testing::internal::CaptureStderr();
+    vroShaderProgram broken(kVertex, "#version 410 core\nvoid main() { this is not glsl }",
+                            vroShaderLabel{"broken", "noTransform.vs", "broken.fs"});
+    const std::string messages = ::testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(glIsProgram(broken.id));
+    EXPECT_NE(messages.find("shader: \"broken\" \"broken.fs\": "), std::string::npos) << messages;
+    EXPECT_NE(messages.find("shader: \"broken\" link: "), std::string::npos) << messages;
+    EXPECT_EQ(messages.find("noTransform.vs"), std::string::npos) << messages;
+    broken.Use(&engine());
+
+    ::testing::internal::CaptureStderr();
+    vroShaderProgram empty("", "");
+    EXPECT_TRUE(glIsProgram(empty.id));
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("shader: \"unnamed\" vertex stage: "), std::string::npos);
+}
+
+TEST_F(ShaderTest, DestroyingAProgramDeletesItAndItsStages)
+{
+    GLuint id = 0;
+    std::vector<GLuint> stages;
+    {
+        vroShaderProgram program(kVertex, kPlainFragment);
+        id = program.id;
+        // Stages are detached after linking but live as long as the program;
+        // this driver names them right after the program.
+        GLsizei attached = 0;
+        GLuint names[2];
+        glGetAttachedShaders(id, 2, &attached, names);
+        EXPECT_EQ(attached, 0);
+        for (GLuint candidate : {id + 1, id + 2})
+            if (glIsShader(candidate))
+                stages.push_back(candidate);
+        EXPECT_EQ(stages.size(), 2u);
+    }
+    EXPECT_FALSE(glIsProgram(id));
+    for (GLuint stage : stages)
+        EXPECT_FALSE(glIsShader(stage));
+}
+
+TEST(TextFile, ComesBackByteForByte)
+{
+    TempDir dir;
+    const std::string bytes = std::string("line one\r\nnul\0byte\r\n\xc3\xa9\xff end", 26);
+    dir.write("odd.txt", bytes);
+    EXPECT_EQ(vroUtils::ReadTextFile(dir.file("odd.txt").string()), bytes);
+    dir.write("empty.txt", "");
+    EXPECT_EQ(vroUtils::ReadTextFile(dir.file("empty.txt").string()), "");
+}
+
+TEST(TextFile, MissingFileIsEmptyAndSilent)
+{
+    ::testing::internal::CaptureStderr();
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(vroUtils::ReadTextFile("/nonexistent/kelvandrix/none.fs"), "");
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+}
+
+TEST_F(ShaderTest, ClearTextureSlotLeavesTheUnitActiveAndEmpty)
+{
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glActiveTexture(GL_TEXTURE3);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glActiveTexture(GL_TEXTURE0);
+    vroUtils::ClearTextureSlot(3);
+    EXPECT_EQ(getInteger(GL_ACTIVE_TEXTURE), GL_TEXTURE3);
+    EXPECT_EQ(getInteger(GL_TEXTURE_BINDING_2D), 0);
+    glDeleteTextures(1, &texture);
+    glActiveTexture(GL_TEXTURE0);
+}
+
+class ShaderManagerTest : public EngineTest {
+protected:
+    TempDir dir;
+    WorkingDir into{dir.path()};
+
+    void SetUp() override
+    {
+        dir.write("plain.vs", kVertex);
+        dir.write("green.fs", kPlainFragment);
+        dir.write("all.fs", kAllUniformsFragment);
+    }
+};
+
+TEST_F(ShaderManagerTest, NoRegistrationsLoadNothing)
+{
+    vroShaderManager manager(&engine());
+    EXPECT_EQ(manager.HowManyItems(), 0);
+    vroProgressBar bar(engine().window.get());
+    bar.AddSteps(1);
+    manager.Load(bar);
+    EXPECT_EQ(bar.getDoneSteps(), 0);
+    EXPECT_THROW(manager.getShader("anything"), std::out_of_range);
+}
+
+TEST_F(ShaderManagerTest, DuplicateNamesKeepTheFirstProgramAfterSixSteps)
+{
+    vroShaderManager manager(&engine());
+    manager.addShader("twice", "plain.vs", "green.fs");
+    manager.addShader("twice", "plain.vs", "all.fs");
+    EXPECT_EQ(manager.HowManyItems(), 6);
+    vroProgressBar bar(engine().window.get());
+    bar.AddSteps(manager.HowManyItems());
+    manager.Load(bar);
+    EXPECT_EQ(bar.getDoneSteps(), 6);
+    const GLuint id = manager.getShader("twice")->id;
+    // The first registration's program does not know the uniform set.
+    EXPECT_EQ(glGetUniformLocation(id, "uTime"), -1);
+    EXPECT_THROW(manager.getShader("Twice"), std::out_of_range);
+}
+
+TEST_F(ShaderManagerTest, MissingFileIsNamedAndStillCostsItsSteps)
+{
+    vroShaderManager manager(&engine());
+    manager.addShader("lost", "gone.vs", "green.fs");
+    vroProgressBar bar(engine().window.get());
+    bar.AddSteps(3);
+    ::testing::internal::CaptureStderr();
+    manager.Load(bar);
+    const std::string messages = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(messages.find("shader: cannot read \"gone.vs\""), std::string::npos) << messages;
+    EXPECT_EQ(bar.getDoneSteps(), 3);
+    EXPECT_TRUE(glIsProgram(manager.getShader("lost")->id));
+}
+
+TEST_F(ShaderManagerTest, ProductionRegistrationsGiveEighteenSteps)
+{
+    vroShaderManager manager(&engine());
+    const char* names[] = {"FSQuad_flip", "text", "cubescape", "pyramid_rm", "post", "debugtext"};
+    for (const char* name : names)
+        manager.addShader(name, "plain.vs", "all.fs");
+    EXPECT_EQ(manager.HowManyItems(), 18);
+    vroProgressBar bar(engine().window.get());
+    bar.AddSteps(manager.HowManyItems());
+    manager.Load(bar);
+    EXPECT_EQ(bar.getDoneSteps(), 18);
+    EXPECT_FLOAT_EQ(bar.getFraction(), 1.0f);
+    for (const char* name : names) {
+        GLint linked = GL_FALSE;
+        glGetProgramiv(manager.getShader(name)->id, GL_LINK_STATUS, &linked);
+        EXPECT_EQ(linked, GL_TRUE) << name;
+    }
+}
+
+} // namespace

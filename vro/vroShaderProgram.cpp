@@ -1,0 +1,89 @@
+#include "vroShaderProgram.h"
+
+#include "vroEngine.h"
+#include "vroTimer.h"
+#include "vroWindow.h"
+
+#include <cstdio>
+#include <sstream>
+
+namespace {
+
+void reportLog(const vroShaderLabel& label, const std::string& stage, const std::string& log)
+{
+    const std::string name = label.name.empty() ? "unnamed" : label.name;
+    std::istringstream lines(log);
+    std::string line;
+    while (std::getline(lines, line))
+        if (!line.empty())
+            std::fprintf(stderr, "shader: \"%s\" %s: %s\n", name.c_str(), stage.c_str(), line.c_str());
+}
+
+std::string stageName(const std::string& file, const char* fallback)
+{
+    return file.empty() ? fallback : "\"" + file + "\"";
+}
+
+GLint location(GLuint program, const char* name)
+{
+    return glGetUniformLocation(program, name);
+}
+
+} // namespace
+
+vroShaderProgram::vroShaderProgram(std::string vertexSource, std::string fragmentSource, vroShaderLabel label)
+    : id(glCreateProgram()),
+      vertexShader(std::make_unique<vroShaderObject>(GL_VERTEX_SHADER)),
+      fragmentShader(std::make_unique<vroShaderObject>(GL_FRAGMENT_SHADER))
+{
+    reportLog(label, stageName(label.vertexFile, "vertex stage"), vertexShader->Compile(std::move(vertexSource)));
+    reportLog(label, stageName(label.fragmentFile, "fragment stage"), fragmentShader->Compile(std::move(fragmentSource)));
+    reportLog(label, "link", Link());
+}
+
+vroShaderProgram::~vroShaderProgram()
+{
+    glDeleteProgram(id);
+    vertexShader.reset();
+    fragmentShader.reset();
+}
+
+std::string vroShaderProgram::Link()
+{
+    glAttachShader(id, vertexShader->GetID());
+    glAttachShader(id, fragmentShader->GetID());
+    glLinkProgram(id);
+    glDetachShader(id, vertexShader->GetID());
+    glDetachShader(id, fragmentShader->GetID());
+    GLint status = GL_FALSE;
+    glGetProgramiv(id, GL_LINK_STATUS, &status);
+    if (status != GL_FALSE)
+        return {};
+    GLint length = 0;
+    glGetProgramiv(id, GL_INFO_LOG_LENGTH, &length);
+    std::string log(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
+    glGetProgramInfoLog(id, length, nullptr, log.data());
+    log.resize(log.find('\0'));
+    return log.empty() ? std::string("linking failed without a log") : log;
+}
+
+void vroShaderProgram::Use(vroEngine* engine)
+{
+    glUseProgram(id);
+    const glm::ivec2 size = engine->window->getDimensions();
+    glUniform2f(location(id, "uResolution"), static_cast<float>(size.x), static_cast<float>(size.y));
+    const GLint timeLocation = location(id, "uTime");
+    glUniform1f(timeLocation, static_cast<float>(engine->timer->GetTime()));
+    glUniform1i(location(id, "uChannelA"), VRO_CHANNEL_A);
+    glUniform1i(location(id, "uChannelB"), VRO_CHANNEL_B);
+    glUniform1i(location(id, "uChannelC"), VRO_CHANNEL_C);
+    glUniform1i(location(id, "uChannelD"), VRO_CHANNEL_D);
+    glUniform1i(location(id, "uChannelText"), VRO_CHANNEL_TEXT);
+    glUniform1i(location(id, "uChannelTextDebug"), VRO_CHANNEL_TEXT_DEBUG);
+    static const char* const kSyncUniforms[4][2] = {
+        {"uSyncA", "shader_A"}, {"uSyncB", "shader_B"}, {"uSyncC", "shader_C"}, {"uSyncD", "shader_D"}};
+    for (const auto& [uniform, track] : kSyncUniforms) {
+        const GLint syncLocation = location(id, uniform);
+        glUniform1f(syncLocation, engine->syncValue(track));
+    }
+}

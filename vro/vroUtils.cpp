@@ -1,0 +1,21 @@
+#include "vroUtils.h"
+
+#include <fstream>
+#include <sstream>
+
+#include <epoxy/gl.h>
+
+std::string vroUtils::ReadTextFile(std::string path)
+{
+    std::ifstream file(path, std::ios::in);
+    std::stringstream text(std::ios::in | std::ios::out);
+    if (file)
+        text << file.rdbuf();
+    return text.str();
+}
+
+void vroUtils::ClearTextureSlot(unsigned unit)
+{
+    glActiveTexture(GL_TEXTURE0 + unit);
+    glBindTexture(GL_TEXTURE_2D, 0);
+}
