@@ -1,0 +1,88 @@
+#include "vroProgressBar.h"
+#include "vroTexture.h"
+#include "vroTextureManager.h"
+
+#include "glTest.h"
+#include "testFiles.h"
+
+#include <stdexcept>
+#include <type_traits>
+#include <vector>
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb/stb_image_write.h>
+
+using namespace testing_support;
+
+namespace {
+
+static_assert(!std::is_copy_constructible_v<vroTextureManager> && !std::is_copy_assignable_v<vroTextureManager>);
+
+const std::vector<std::uint8_t> kTwoByTwo = {
+    255, 0, 0, 255, 0, 255, 0, 128,
+    0, 0, 255, 255, 255, 255, 255, 255,
+};
+
+class TextureManager : public GLTest {
+protected:
+    std::string writePng(const std::string& name)
+    {
+        std::string path = dir.file(name).string();
+        EXPECT_NE(stbi_write_png(path.c_str(), 2, 2, 4, kTwoByTwo.data(), 8), 0);
+        return path;
+    }
+
+    // Loads behind a real bar; gives the number of steps the bar advanced.
+    int load()
+    {
+        vroProgressBar bar(&window());
+        bar.AddSteps(manager.HowManyItems() + 1);
+        manager.Load(bar);
+        return bar.getDoneSteps();
+    }
+
+    TempDir dir;
+    vroTextureManager manager;
+};
+
+TEST_F(TextureManager, WithoutRegistrationsThereIsNothingToLoad)
+{
+    EXPECT_EQ(manager.HowManyItems(), 0);
+    EXPECT_EQ(load(), 0);
+}
+
+TEST_F(TextureManager, RegisteredTexturesLoadInNameOrder)
+{
+    manager.addTexture("b", dir.file("b.png").string());
+    manager.addTexture("a", dir.file("a.png").string());
+    manager.addTexture("ende", writePng("ende.png"));
+    EXPECT_EQ(manager.HowManyItems(), 3);
+
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(load(), 3);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "texture: cannot decode \"" + dir.file("a.png").string() + "\"\n"
+              "texture: cannot decode \"" + dir.file("b.png").string() + "\"\n");
+    EXPECT_EQ(readTexture(manager.getTexture("ende")->getID(), 2, 2), kTwoByTwo);
+}
+
+TEST_F(TextureManager, TheFirstTextureRegisteredUnderANameStays)
+{
+    manager.addTexture("ende", writePng("ende.png"));
+    manager.addTexture("ende", dir.file("other.png").string());
+    EXPECT_EQ(manager.HowManyItems(), 2);
+
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(load(), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(readTexture(manager.getTexture("ende")->getID(), 2, 2), kTwoByTwo);
+}
+
+TEST_F(TextureManager, AnUnregisteredNameIsOutOfRange)
+{
+    manager.addTexture("ende", writePng("ende.png"));
+    EXPECT_THROW(manager.getTexture("Ende"), std::out_of_range);
+    EXPECT_NO_THROW(manager.getTexture("ende"));
+}
+
+} // namespace
