@@ -1,0 +1,18 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// The shader files of data/shaders and the programs the production and the
+// engine build from them.
+struct ShaderPair {
+    std::string vertexFile;
+    std::string fragmentFile;
+};
+
+std::filesystem::path shaderFile(const std::string& name);
+const std::vector<std::string>& vertexShaderFiles();
+const std::vector<std::string>& fragmentShaderFiles();
+// Every fragment shader with each vertex shader.
+std::vector<ShaderPair> everyShaderPair();
