@@ -91,7 +91,7 @@ float EndeScene::pixelSize() const
 glm::vec3 EndeScene::colourAt(int x, int y) const
 {
     const glm::vec2 p = toScene(x, y);
-    glm::vec3 colour = p.y >= kHorizon ? hills(p, sun(p, sky(p, x, y))) : floor(p);
+    glm::vec3 colour = p.y >= kHorizon ? hills(p, sun(p, sky(p, x, y))) : gridFloor(p);
     colour = letters(p, colour);
     return vignette(p, colour);
 }
@@ -138,7 +138,7 @@ glm::vec3 EndeScene::hills(glm::vec2 p, glm::vec3 behind) const
     return glm::mix(behind, body + rim, coverage(-below));
 }
 
-glm::vec3 EndeScene::floor(glm::vec2 p) const
+glm::vec3 EndeScene::gridFloor(glm::vec2 p) const
 {
     // The lines shrink below a pixel towards the horizon; averaging a grid of
     // samples per pixel lets them fade into a glow instead of shimmering.

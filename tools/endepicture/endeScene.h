@@ -26,7 +26,7 @@ private:
     glm::vec3 sky(glm::vec2 p, int x, int y) const;
     glm::vec3 sun(glm::vec2 p, glm::vec3 behind) const;
     glm::vec3 hills(glm::vec2 p, glm::vec3 behind) const;
-    glm::vec3 floor(glm::vec2 p) const;
+    glm::vec3 gridFloor(glm::vec2 p) const;
     glm::vec3 letters(glm::vec2 p, glm::vec3 behind) const;
     glm::vec3 vignette(glm::vec2 p, glm::vec3 colour) const;
     float letterDistance(glm::vec2 p) const; // in pixels
