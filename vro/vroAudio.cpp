@@ -1,0 +1,134 @@
+#include "vroAudio.h"
+
+#include "vroProgressBar.h"
+
+#include "bass.h"
+#include "sync.h"
+
+double kakRowRate = 0.0;
+
+namespace {
+
+constexpr int kRowsPerBeat = 8;
+constexpr float kFullLevel = 32768.0f;
+
+} // namespace
+
+vroAudio::vroAudio()
+{
+    // A failure shows later as a stream that cannot be created.
+    BASS_Init(-1, 44100, 0, nullptr, nullptr);
+    syncDevice = sync_create_device("kelvandrix_sync");
+}
+
+vroAudio::~vroAudio()
+{
+    BASS_Free();
+    if (syncDevice)
+        sync_destroy_device(syncDevice);
+}
+
+void vroAudio::setTune(std::string file, double beatsPerMinute)
+{
+    hasTune = 1;
+    kakRowRate = (beatsPerMinute / 60.0) * kRowsPerBeat;
+    tuneFile = std::move(file);
+}
+
+int vroAudio::HowManyItems() const
+{
+    return hasTune;
+}
+
+// Advances the bar only for the step it announced: without a tune there is
+// none, and an extra step would overfill the bar.
+void vroAudio::Load(vroProgressBar& bar)
+{
+    if (hasTune == 0)
+        return;
+    stream = BASS_StreamCreateFile(FALSE, tuneFile.c_str(), 0, 0, 0);
+    if (stream != 0)
+        lengthSeconds = BASS_ChannelBytes2Seconds(stream, BASS_ChannelGetLength(stream, BASS_POS_BYTE));
+    bar.Advance();
+}
+
+void vroAudio::Play()
+{
+    BASS_ChannelPlay(stream, FALSE);
+}
+
+void vroAudio::Pause()
+{
+    BASS_ChannelPause(stream);
+}
+
+void vroAudio::seekTo(double seconds)
+{
+    BASS_ChannelSetPosition(stream, BASS_ChannelSeconds2Bytes(stream, seconds), BASS_POS_BYTE);
+    positionSeconds = seconds;
+}
+
+void vroAudio::Forward(double seconds)
+{
+    seekTo(GetPosition() + seconds);
+}
+
+void vroAudio::Rewind(double seconds)
+{
+    seekTo(GetPosition() - seconds);
+}
+
+double vroAudio::GetPosition()
+{
+    positionSeconds = BASS_ChannelBytes2Seconds(stream, BASS_ChannelGetPosition(stream, BASS_POS_BYTE));
+    return positionSeconds;
+}
+
+double vroAudio::GetLength() const
+{
+    return lengthSeconds;
+}
+
+double vroAudio::GetBeat() const
+{
+    return positionSeconds;
+}
+
+float vroAudio::GetLevel()
+{
+    const DWORD level = BASS_ChannelGetLevel(stream);
+    const DWORD mean = ((level & 0xFFFF) + (level >> 16)) / 2;
+    return static_cast<float>(mean) / kFullLevel;
+}
+
+bool vroAudio::IsOK()
+{
+    currentRow = getRow();
+    const DWORD state = BASS_ChannelIsActive(stream);
+    if (state != BASS_ACTIVE_PLAYING && state != BASS_ACTIVE_PAUSED)
+        return false;
+    return lengthSeconds > GetPosition();
+}
+
+double vroAudio::getRow()
+{
+    return BASS_ChannelBytes2Seconds(stream, BASS_ChannelGetPosition(stream, BASS_POS_BYTE)) * kakRowRate;
+}
+
+void vroAudio::addSyncTrack(std::string name)
+{
+    if (!syncDevice)
+        return;
+    // The player hands out one track per name and reads its file only the
+    // first time; a second registration keeps the first entry.
+    if (const sync_track* track = sync_get_track(syncDevice, name.c_str()))
+        syncTracks.emplace(std::move(name), track);
+}
+
+float vroAudio::getSyncValue(std::string name) const
+{
+    const auto found = syncTracks.find(name);
+    if (found == syncTracks.end())
+        return 0.0f;
+    return static_cast<float>(sync_get_val(found->second, currentRow));
+}

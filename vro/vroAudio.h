@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+struct sync_player;
+struct sync_track;
+class vroProgressBar;
+
+// Sync rows per second of music (8 rows per beat), shared by every vroAudio:
+// 0.0 until a tune is named.
+extern double kakRowRate;
+
+// The music and everything timed by it: plays the tune through the audio
+// layer, turns its position into a sync row once per frame (IsOK) and reads
+// the sync tracks at that row, so all values of one frame agree.
+class vroAudio {
+public:
+    vroAudio();
+    ~vroAudio();
+
+    vroAudio(const vroAudio&) = delete;
+    vroAudio& operator=(const vroAudio&) = delete;
+
+    void setTune(std::string file, double beatsPerMinute);
+    int HowManyItems() const;
+    void Load(vroProgressBar& bar);
+
+    void Play();
+    void Pause();
+    // Seek relative to the position heard now. Neither clamps: a target
+    // outside the music is refused by the audio layer but still recorded.
+    void Forward(double seconds);
+    void Rewind(double seconds);
+
+    double GetPosition();
+    double GetLength() const;
+    // The position as last read or sought, without asking the audio layer.
+    double GetBeat() const;
+    // Mean of the two channels' peaks, 0.0 to 1.0.
+    float GetLevel();
+    // Records this frame's row; true while the music plays or is paused
+    // short of its end.
+    bool IsOK();
+    double getRow();
+
+    void addSyncTrack(std::string name);
+    // The named track at the row recorded by the last IsOK; 0.0 for a name
+    // never registered.
+    float getSyncValue(std::string name) const;
+
+private:
+    void seekTo(double seconds);
+
+    uint32_t stream = 0;
+    double lengthSeconds = 0.0;
+    double positionSeconds = 0.0;
+    int32_t hasTune = 0;
+    std::string tuneFile;
+    sync_player* syncDevice = nullptr; // null when it could not be created: every track reads 0.0
+    std::map<std::string, const sync_track*> syncTracks;
+    double currentRow = 0.0;
+};
