@@ -23,22 +23,30 @@ int sync_find_key(const sync_track* t, int row)
     return -lo - 1;
 }
 
-// Index of the last key at or before row; -1 before the first key.
+// Index of the last key at or before row; -1 before the first key. For keys
+// in ascending order that is sync_find_key's result turned to its floor; it
+// is found by a search whose halving step compiles to a conditional move,
+// because at random rows a mispredicted three-way branch per step made
+// evaluation markedly slower on large tracks.
 static int key_idx_floor(const sync_track* t, int row)
 {
-    int r = sync_find_key(t, row);
-    if (r < 0)
-        r = -r - 2;
-    return r;
+    const sync_key* base = t->keys;
+    int count = t->key_count;
+    while (count > 1) {
+        const int half = count / 2;
+        base = base[half].row <= row ? base + half : base;
+        count -= half;
+    }
+    return static_cast<int>(base - t->keys) - (base->row > row ? 1 : 0);
 }
 
-// Where row stands between k0 and k1, from 0 at k0 towards 1 at k1. Rows
-// ascend strictly, so the span is at least one row; it is taken in 64 bits
+// Where row stands between k0 and k1, from 0 at k0 towards 1 at k1. The
+// search leaves k0->row <= floor(row) < k1->row, whatever the order of the
+// other keys, so the span is at least one row; it is taken in 64 bits
 // because keys far apart overflow a 32-bit difference.
 static double key_position(const sync_key* k0, const sync_key* k1, double row)
 {
     const int64_t span = static_cast<int64_t>(k1->row) - k0->row;
-    SYNC_ASSERT(span > 0);
     return (row - k0->row) / static_cast<double>(span);
 }
 
