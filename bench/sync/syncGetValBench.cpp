@@ -158,7 +158,9 @@ void BM_UpperBoundBaseline(benchmark::State& state)
 BENCHMARK(BM_SyncGetVal)->Arg(16)->Arg(1000)->Arg(100000);
 BENCHMARK(BM_UpperBoundBaseline)->Arg(16)->Arg(1000)->Arg(100000);
 
-// Keeps each run's time per iteration so that the ratios can follow the table.
+// Keeps each run's CPU time per iteration (steadier than wall time on a
+// shared machine), averaged over repetitions, so that the ratios can follow
+// the table.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     RatioReporter() : ConsoleReporter(isatty(fileno(stdout)) ? OO_ColorTabular : OO_Tabular) {}
@@ -167,20 +169,20 @@ public:
     {
         for (const Run& run : runs) {
             if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                times[run.benchmark_name()] = run.GetAdjustedRealTime();
+                times[run.benchmark_name()].add(run.GetAdjustedCPUTime());
         }
         ConsoleReporter::ReportRuns(runs);
     }
 
     void printRatios() const
     {
-        std::printf("\nsync_get_val time / baseline time (target at most 1.3):\n");
+        std::printf("\nsync_get_val CPU time / baseline CPU time (target at most 1.3):\n");
         for (const char* size : {"16", "1000", "100000"}) {
             const auto player = times.find(std::string("BM_SyncGetVal/") + size);
             const auto baseline = times.find(std::string("BM_UpperBoundBaseline/") + size);
             if (player == times.end() || baseline == times.end())
                 continue;
-            std::printf("  %6s keys: %.2fx\n", size, player->second / baseline->second);
+            std::printf("  %6s keys: %.2fx\n", size, player->second.mean() / baseline->second.mean());
         }
 #if !defined(KELVANDRIX_COUNTS_ALLOCATIONS)
         std::printf("(allocations not counted in this build)\n");
@@ -188,7 +190,13 @@ public:
     }
 
 private:
-    std::map<std::string, double> times;
+    struct Mean {
+        double sum = 0.0;
+        int count = 0;
+        void add(double value) { sum += value, ++count; }
+        double mean() const { return sum / count; }
+    };
+    std::map<std::string, Mean> times;
 };
 
 } // namespace
