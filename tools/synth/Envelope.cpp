@@ -1,6 +1,6 @@
 #include "Envelope.h"
 
-#include <cmath>
+#include "DspMath.h"
 
 namespace synth {
 
@@ -8,11 +8,6 @@ namespace {
 
 // Below this an envelope is inaudible (-80 dB) and its voice can stop.
 constexpr double silent = 1e-4;
-
-double fallFactor(double seconds, double sampleRate)
-{
-    return std::exp(std::log(0.001) / (seconds * sampleRate));
-}
 
 } // namespace
 

@@ -1,20 +1,31 @@
 #include "Filter.h"
 
 #include <algorithm>
-#include <cmath>
+
+#include "DspMath.h"
 
 namespace synth {
 
 void Filter::setup(double cutoff, double resonance, double sampleRate)
 {
-    constexpr double pi = 3.14159265358979323846;
     double frequency = std::clamp(cutoff, 10.0, sampleRate * 0.45);
-    g = std::tan(pi * frequency / sampleRate);
+    // tan(pi f / rate): half a turn at the sample rate.
+    double turns = 0.5 * frequency / sampleRate;
+    g = sineTurns(turns) / cosineTurns(turns);
     // Resonance 1 stops just short of self-oscillation.
     k = 2.0 * (1.0 - 0.97 * std::clamp(resonance, 0.0, 1.0));
     a1 = 1.0 / (1.0 + g * (g + k));
     a2 = g * a1;
     a3 = g * a2;
+}
+
+void Filter::copyTuning(const Filter& other)
+{
+    g = other.g;
+    k = other.k;
+    a1 = other.a1;
+    a2 = other.a2;
+    a3 = other.a3;
 }
 
 Filter::Outputs Filter::process(double input)

@@ -14,6 +14,8 @@ public:
 
     // cutoff in Hz (clamped below Nyquist), resonance 0..1.
     void setup(double cutoff, double resonance, double sampleRate);
+    // The same cutoff and resonance as another filter, keeping this one's state.
+    void copyTuning(const Filter& other);
     Outputs process(double input);
     void reset();
 

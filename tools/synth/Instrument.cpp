@@ -4,6 +4,7 @@
 #include <cassert>
 #include <cmath>
 
+#include "DspMath.h"
 #include "KickVoice.h"
 #include "NoiseDrumVoice.h"
 #include "SynthVoice.h"
@@ -95,11 +96,11 @@ void Instrument::render(int64_t start, int count, const double* duck, Buses& bus
 
 void Instrument::mixInto(Buses& buses, int count, const double* duck, double gainFrom, double gainTo)
 {
-    constexpr double quarterPi = 0.78539816339744830962;
-    double angle = (values[paramIndex(Param::Pan)] + 1.0) * quarterPi;
-    // Equal power, and unchanged level in the middle.
-    double panLeft = std::cos(angle) * std::sqrt(2.0);
-    double panRight = std::sin(angle) * std::sqrt(2.0);
+    // Equal power, and unchanged level in the middle: a quarter turn from
+    // left to right.
+    double turns = (values[paramIndex(Param::Pan)] + 1.0) / 8.0;
+    double panLeft = cosineTurns(turns) * std::sqrt(2.0);
+    double panRight = sineTurns(turns) * std::sqrt(2.0);
     double duckDepth = values[paramIndex(Param::Duck)];
     double delaySend = values[paramIndex(Param::Delay)];
     double reverbSend = values[paramIndex(Param::Reverb)];

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "DspMath.h"
 #include "Timing.h"
 
 namespace synth {
@@ -22,11 +23,11 @@ void KickVoice::start(const Note& note, const ParamValues& params)
     body.reset(0.0);
     noise = Noise(note.seed);
     amplitude = note.velocity;
-    amplitudeFactor = std::exp(std::log(0.001) / (params[paramIndex(Param::Decay)] * rate));
+    amplitudeFactor = fallFactor(params[paramIndex(Param::Decay)], rate);
     sweep = 1.0;
-    sweepFactor = std::exp(-1.0 / (params[paramIndex(Param::Sweep)] * rate));
+    sweepFactor = fallFactor(params[paramIndex(Param::Sweep)], rate, 20.0);
     click = params[paramIndex(Param::Click)] * note.velocity;
-    clickFactor = std::exp(-1.0 / (0.0015 * rate));
+    clickFactor = fallFactor(0.01, rate);
     drive = 1.0 + 6.0 * params[paramIndex(Param::Drive)];
     driveNorm = 1.0 / saturate(drive);
 }

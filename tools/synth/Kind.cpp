@@ -46,7 +46,7 @@ const Overrides& baseValues()
     static const Overrides base = {
         {Param::Gain, 0.5}, {Param::Voices, 1.0}, {Param::Saw, 1.0}, {Param::Sustain, 1.0},
         {Param::Release, 0.1}, {Param::Decay, 0.5}, {Param::Fdecay, 0.2}, {Param::Cutoff, 20000.0},
-        {Param::Pitch, 50.0}, {Param::Punch, 160.0}, {Param::Sweep, 0.04},
+        {Param::Pitch, 50.0}, {Param::Punch, 160.0}, {Param::Sweep, 0.09},
         {Param::DelaySteps, 3.0}, {Param::DelayFeedback, 0.4}, {Param::ReverbSize, 0.8},
         {Param::ReverbDamp, 0.4}, {Param::DuckRelease, 0.3}};
     return base;
@@ -56,7 +56,7 @@ const std::vector<Kind>& kinds()
 {
     static const std::vector<Kind> all = {
         {"kick", Family::Kick,
-            {{Param::Gain, 0.9}, {Param::Pitch, 46.0}, {Param::Punch, 170.0}, {Param::Sweep, 0.035},
+            {{Param::Gain, 0.9}, {Param::Pitch, 46.0}, {Param::Punch, 170.0}, {Param::Sweep, 0.08},
                 {Param::Decay, 0.5}, {Param::Click, 0.25}, {Param::Drive, 0.3}}},
         {"snare", Family::NoiseDrum,
             {{Param::Decay, 0.22}, {Param::Tone, 185.0}, {Param::Body, 0.45}, {Param::Cutoff, 3200.0},

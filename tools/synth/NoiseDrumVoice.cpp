@@ -1,7 +1,6 @@
 #include "NoiseDrumVoice.h"
 
-#include <cmath>
-
+#include "DspMath.h"
 #include "Timing.h"
 
 namespace synth {
@@ -13,11 +12,6 @@ constexpr int burstSpacing = static_cast<int>(0.009 * rate);
 // A band of white noise is much quieter than the noise itself.
 constexpr double noiseLevel = 2.5;
 
-double fallFactor(double seconds)
-{
-    return std::exp(std::log(0.001) / (seconds * rate));
-}
-
 } // namespace
 
 void NoiseDrumVoice::start(const Note& note, const ParamValues& params)
@@ -28,12 +22,12 @@ void NoiseDrumVoice::start(const Note& note, const ParamValues& params)
     body.setIncrement(params[paramIndex(Param::Tone)] / rate);
     velocity = note.velocity;
     double decay = params[paramIndex(Param::Decay)];
-    tailFactor = fallFactor(decay);
+    tailFactor = fallFactor(decay, rate);
     bodyAmplitude = params[paramIndex(Param::Tone)] > 0.0 ? params[paramIndex(Param::Body)] * velocity : 0.0;
-    bodyFactor = fallFactor(decay * 0.5);
+    bodyFactor = fallFactor(decay * 0.5, rate);
     burstsLeft = static_cast<int>(params[paramIndex(Param::Bursts)]);
     amplitude = velocity;
-    amplitudeFactor = burstsLeft > 0 ? fallFactor(0.03) : tailFactor;
+    amplitudeFactor = burstsLeft > 0 ? fallFactor(0.03, rate) : tailFactor;
     burstCountdown = burstSpacing;
 }
 
@@ -41,7 +35,7 @@ void NoiseDrumVoice::nextBurst()
 {
     --burstsLeft;
     amplitude = velocity;
-    amplitudeFactor = burstsLeft > 0 ? fallFactor(0.03) : tailFactor;
+    amplitudeFactor = burstsLeft > 0 ? fallFactor(0.03, rate) : tailFactor;
     burstCountdown = burstSpacing;
 }
 
@@ -55,10 +49,13 @@ void NoiseDrumVoice::render(double* left, double* right, int count, const ParamV
         }
         Filter::Outputs bands = filter.process(noise.next());
         double hiss = (bands.band * (1.0 - bright) + bands.high * bright) * noiseLevel;
-        double sample = hiss * amplitude + body.sine() * bodyAmplitude;
+        double sample = hiss * amplitude;
+        if (bodyAmplitude > 0.0) {
+            sample += body.sine() * bodyAmplitude;
+            body.advance();
+        }
         left[i] += sample;
         right[i] += sample;
-        body.advance();
         amplitude *= amplitudeFactor;
         bodyAmplitude *= bodyFactor;
     }

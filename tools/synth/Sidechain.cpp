@@ -1,13 +1,13 @@
 #include "Sidechain.h"
 
-#include <cmath>
+#include "DspMath.h"
 
 namespace synth {
 
 Sidechain::Sidechain(std::vector<Hit> hits, double release, double sampleRate)
     : hits(std::move(hits)),
       attackLength(static_cast<int>(0.004 * sampleRate)),
-      releaseFactor(std::exp(std::log(0.01) / (release * sampleRate)))
+      releaseFactor(fallFactor(release, sampleRate, 40.0))
 {
 }
 

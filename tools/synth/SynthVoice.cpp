@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "DspMath.h"
 #include "Timing.h"
 
 namespace synth {
@@ -17,12 +18,12 @@ constexpr double vibratoDelay = 0.15;
 
 double noteFrequency(double pitch)
 {
-    return std::clamp(440.0 * std::pow(2.0, (pitch - 69.0) / 12.0), 8.0, rate * 0.45);
+    return std::clamp(440.0 * power2((pitch - 69.0) / 12.0), 8.0, rate * 0.45);
 }
 
 double centsRatio(double cents)
 {
-    return std::pow(2.0, cents / 1200.0);
+    return power2(cents / 1200.0);
 }
 
 } // namespace
@@ -53,7 +54,7 @@ void SynthVoice::start(const Note& note, const ParamValues& params)
     envelope.start(params[paramIndex(Param::Attack)], params[paramIndex(Param::Decay)],
         params[paramIndex(Param::Sustain)], params[paramIndex(Param::Release)], gate, rate);
     filterEnvelope = 1.0;
-    filterFactor = std::exp(std::log(0.001) * chunk / (params[paramIndex(Param::Fdecay)] * rate));
+    filterFactor = fallFactor(params[paramIndex(Param::Fdecay)], rate / chunk);
     filterLeft.reset();
     filterRight.reset();
     vibratoPhase = 0.0;
@@ -71,17 +72,16 @@ void SynthVoice::render(double* left, double* right, int count, const ParamValue
 
 void SynthVoice::updateModulation(const ParamValues& params)
 {
-    constexpr double twoPi = 6.28318530717958647692;
     double cutoff = params[paramIndex(Param::Cutoff)] *
-        std::pow(2.0, params[paramIndex(Param::Envmod)] * filterEnvelope);
+        power2(params[paramIndex(Param::Envmod)] * filterEnvelope);
     double resonance = params[paramIndex(Param::Resonance)];
     filterLeft.setup(cutoff, resonance, rate);
-    filterRight.setup(cutoff, resonance, rate);
+    filterRight.copyTuning(filterLeft);
     filterEnvelope *= filterFactor;
 
     double seconds = static_cast<double>(age) / rate;
     double depth = params[paramIndex(Param::Vibrato)] * std::clamp(seconds / vibratoDelay - 1.0, 0.0, 1.0);
-    double bend = depth > 0.0 ? centsRatio(depth * std::sin(twoPi * vibratoPhase)) : 1.0;
+    double bend = depth > 0.0 ? centsRatio(depth * sineTurns(vibratoPhase)) : 1.0;
     vibratoPhase += vibratoRate * chunk / rate;
     vibratoPhase -= std::floor(vibratoPhase);
     for (int i = 0; i < unisonCount; ++i) {
@@ -101,7 +101,10 @@ void SynthVoice::renderChunk(double* left, double* right, int count, const Param
         double sumRight = 0.0;
         for (int u = 0; u < unisonCount; ++u) {
             Oscillator& oscillator = unison[u].oscillator;
-            double wave = sawLevel * oscillator.saw() + squareLevel * oscillator.square();
+            double wave = sawLevel * oscillator.saw();
+            if (squareLevel > 0.0) {
+                wave += squareLevel * oscillator.square();
+            }
             sumLeft += wave * unison[u].leftWeight;
             sumRight += wave * unison[u].rightWeight;
             oscillator.advance();

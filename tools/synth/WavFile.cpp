@@ -1,6 +1,7 @@
 #include "WavFile.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 
 namespace synth {
@@ -55,6 +56,15 @@ bool WavFile::writeStereo(const std::string& path, const std::vector<int16_t>& s
     bytes.reserve(bytes.size() + samples.size() * bytesPerSample);
     for (int16_t sample : samples) {
         put16(bytes, static_cast<uint16_t>(sample));
+    }
+    // A device or pipe (say /dev/stdout) is written in place; only a real
+    // file is replaced as a whole.
+    std::error_code ignored;
+    auto status = std::filesystem::status(path, ignored);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        return out.good();
     }
     std::string partial = path + ".part";
     {
