@@ -3,6 +3,7 @@
 #include <mpg123.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -13,6 +14,12 @@ namespace {
 // Frames decoded between two publications: about 0.4 s of music, a fraction
 // of a millisecond of work.
 constexpr int64_t kChunkFrames = 16384;
+
+// How far decoding runs ahead of playback, in seconds of music, and how
+// often the decoder looks at where playback is. A lead many times the look
+// interval keeps playback fed even when the decoder gets little CPU.
+constexpr int64_t kLeadSeconds = 10;
+constexpr auto kLookInterval = std::chrono::milliseconds(50);
 
 // Samples per frame of MPEG-1 layer II and III, the longest MPEG audio frame.
 constexpr off_t kLongestFrame = 1152;
@@ -124,16 +131,42 @@ bassDecodedTrack::bassDecodedTrack(std::string path, mpg123_handle_struct* decod
 
 bassDecodedTrack::~bassDecodedTrack()
 {
-    stopRequested.store(true, std::memory_order_relaxed);
+    {
+        std::lock_guard<std::mutex> lock(wakeMutex);
+        stopRequested = true;
+    }
+    wake.notify_one();
     worker.join();
     mpg123_delete(decoder);
+}
+
+void bassDecodedTrack::needNow(int64_t frame)
+{
+    need(frame);
+    wake.notify_one();
+}
+
+// Sleeps while the lead is long enough; false when asked to stop.
+bool bassDecodedTrack::waitForNeed(int64_t done)
+{
+    const int64_t lead = kLeadSeconds * sampleRate;
+    std::unique_lock<std::mutex> lock(wakeMutex);
+    while (!stopRequested && done >= needed.load(std::memory_order_relaxed) + lead)
+        wake.wait_for(lock, kLookInterval);
+    return !stopRequested;
+}
+
+bool bassDecodedTrack::stopping()
+{
+    std::lock_guard<std::mutex> lock(wakeMutex);
+    return stopRequested;
 }
 
 void bassDecodedTrack::decodeAll()
 {
     const size_t frameBytes = sizeof(int16_t) * static_cast<size_t>(channelCount);
     int64_t done = 0;
-    while (done < frameCount && !stopRequested.load(std::memory_order_relaxed)) {
+    while (done < frameCount && waitForNeed(done)) {
         const int64_t want = std::min(kChunkFrames, frameCount - done);
         size_t bytes = 0;
         const int result = mpg123_read(decoder, pcm.get() + done * channelCount, static_cast<size_t>(want) * frameBytes,
@@ -143,7 +176,7 @@ void bassDecodedTrack::decodeAll()
         if (result != MPG123_OK && result != MPG123_NEW_FORMAT)
             break;
     }
-    if (done < frameCount && !stopRequested.load(std::memory_order_relaxed)) {
+    if (done < frameCount && !stopping()) {
         std::fprintf(stderr, "audio: \"%s\" decodes to %.3f s of %.3f s, the rest plays as silence\n", path.c_str(),
                      static_cast<double>(done) / sampleRate, static_cast<double>(frameCount) / sampleRate);
         finish(done);

@@ -72,6 +72,7 @@ void bassStream::issue(int64_t frame, bool playing)
     ++generation;
     issued = commandWord(frame, playing, generation);
     command.store(issued, std::memory_order_release);
+    track->needNow(frame);
 }
 
 bool bassStream::play(bool restart)
@@ -176,6 +177,7 @@ void bassStream::render(int16_t* out, int frames, double heardAt)
         cursor = commandFrame(word);
         rendering = commandPlays(word);
     }
+    track->need(cursor);
     const bassTimeFilter::Estimate when = pullTimes.update(heardAt, static_cast<double>(frames) / rate());
 
     const int channels = track->channels();

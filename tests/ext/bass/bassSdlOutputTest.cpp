@@ -49,17 +49,20 @@ TEST(bassSdlOutputTest, TheDeviceHearsTheDecodedMusicFromTheSeekTarget)
     const std::filesystem::path heardFile = dir.file("heard.raw");
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", heardFile.c_str(), 1);
-    const std::filesystem::path music = makeMp3(dir.path(), "music.mp3", {44100, 2, 0.4, "sine 523 sine 659"}, "-b 160");
+    // Longer than the decoder's lead, so the target lies beyond what is
+    // decoded when the stream opens.
+    const std::filesystem::path music = makeMp3(dir.path(), "music.mp3", {44100, 2, 12.0, "sine 523 sine 659"}, "-b 160");
 
     const std::unique_ptr<bassDecodedTrack> reference = bassDecodedTrack::open(music.string());
     ASSERT_TRUE(reference);
+    reference->needNow(reference->frames());
     while (reference->decodedFrames() < reference->frames())
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
 
     ASSERT_TRUE(BASS_Init(-1, 44100, 0, nullptr, nullptr));
     const HSTREAM stream = BASS_StreamCreateFile(FALSE, music.c_str(), 0, 0, 0);
     ASSERT_NE(stream, 0u);
-    const int64_t target = 5555;
+    const int64_t target = 44100 * 12 - 12345;
     ASSERT_TRUE(BASS_ChannelSetPosition(stream, target * 4, BASS_POS_BYTE));
     ASSERT_TRUE(BASS_ChannelPlay(stream, FALSE));
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
