@@ -6,8 +6,9 @@
 
 namespace synth {
 
-// A bass drum: a sine whose pitch falls fast from "punch" to "pitch", a
-// noise click on the attack and some saturation ("drive").
+// A bass drum: a sine whose pitch falls from "punch" to "pitch" (nine
+// tenths of the way in "sweep" seconds), a noise click on the attack and
+// some saturation ("drive").
 class KickVoice : public Voice {
 public:
     void start(const Note& note, const ParamValues& params) override;

@@ -32,14 +32,12 @@ struct Score {
 
     struct Instrument {
         std::string name;
-        int line = 0;
         const Kind* kind = nullptr;
         ParamValues values{};
     };
 
     // The pattern repeats from its start at firstBar through lastBar.
     struct Play {
-        int line = 0;
         int firstBar = 0;
         int lastBar = 0;
         int instrument = 0;

@@ -74,6 +74,7 @@ std::optional<int> parsePitch(const std::string& text)
     return pitch + 12 * (text[next] - '0' + 1);
 }
 
+constexpr std::size_t maxProblems = 20;
 constexpr double normalVelocity = 0.8;
 constexpr double accentVelocity = 1.0;
 constexpr double softVelocity = 0.45;
@@ -107,6 +108,11 @@ std::optional<Score> ScoreParser::parse(const std::string& text)
     while (std::getline(in, line)) {
         ++lineNumber;
         parseLine(line);
+        if (problems.size() >= maxProblems) {
+            // Most likely not a score at all.
+            error("too many problems, giving up");
+            return std::nullopt;
+        }
     }
     finish();
     if (!problems.empty()) {
@@ -296,7 +302,7 @@ void ScoreParser::parseInstrument(const Tokens& tokens)
         error("unknown instrument kind " + quoted(tokens[2]) + " (known: " + Kind::names() + ")");
         return;
     }
-    Score::Instrument instrument{tokens[1], lineNumber, kind, kind->defaults()};
+    Score::Instrument instrument{tokens[1], kind, kind->defaults()};
     if (parseSettings(tokens, 3, *kind, instrument.values)) {
         score.instruments.push_back(instrument);
     }
@@ -493,7 +499,7 @@ void ScoreParser::resolvePlays()
                 quoted(pending.pattern) + " has hits without a pitch");
             continue;
         }
-        score.plays.push_back({pending.line, pending.firstBar, pending.lastBar, instrument, pattern});
+        score.plays.push_back({pending.firstBar, pending.lastBar, instrument, pattern});
     }
 }
 

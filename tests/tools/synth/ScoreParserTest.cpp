@@ -166,6 +166,18 @@ TEST(ScoreParser, CollectsEveryProblemAndReturnsNoScore)
     EXPECT_EQ(errors[3], "song.score:5: unknown instrument \"nobody\"");
 }
 
+TEST(ScoreParser, GivesUpOnSomethingThatIsNoScore)
+{
+    std::string garbage;
+    for (int i = 0; i < 100; ++i) {
+        garbage += "\x7f" "ELF binary line\n";
+    }
+    auto errors = parseErrors(garbage);
+    ASSERT_EQ(errors.size(), 21u);
+    EXPECT_EQ(errors[19].rfind("song.score:20: unknown statement", 0), 0u);
+    EXPECT_EQ(errors[20], "song.score:20: too many problems, giving up");
+}
+
 TEST(ScoreParser, ReportsAFileThatCannotBeRead)
 {
     testing_support::TempDir dir;
