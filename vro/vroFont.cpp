@@ -17,42 +17,53 @@ int pixels(FT_Pos value)
     return static_cast<int>(value >> 6);
 }
 
-// The code point starting at text[index] and the number of bytes it takes.
-// Text is UTF-8; a byte that does not start a well-formed sequence stands for
-// itself as Latin-1, so plain ASCII maps byte for byte.
 struct CodePoint {
     FT_ULong code;
     std::size_t length;
 };
 
+// The UTF-8 sequence a lead byte opens: its length (0 for a byte that opens
+// none), the payload bits of the lead byte and the smallest code point the
+// sequence may carry (anything smaller is an overlong form).
+struct SequenceForm {
+    std::size_t length;
+    std::uint8_t payloadMask;
+    FT_ULong smallest;
+};
+
+SequenceForm sequenceFormOf(std::uint8_t lead)
+{
+    if (lead >= 0xC2 && lead <= 0xDF)
+        return {2, 0x1F, 0x80};
+    if (lead >= 0xE0 && lead <= 0xEF)
+        return {3, 0x0F, 0x800};
+    if (lead >= 0xF0 && lead <= 0xF4)
+        return {4, 0x07, 0x10000};
+    return {0, 0, 0};
+}
+
+// The code point starting at text[index] and the number of bytes it takes.
+// Text is UTF-8; a byte that does not start a well-formed sequence stands for
+// itself as Latin-1, so plain ASCII maps byte for byte.
 CodePoint decodeAt(const std::string& text, std::size_t index)
 {
     const auto byteAt = [&](std::size_t i) { return static_cast<std::uint8_t>(text[i]); };
     const std::uint8_t lead = byteAt(index);
-    std::size_t length = 0;
-    FT_ULong code = 0;
-    FT_ULong smallest = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, code = lead & 0x1F, smallest = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3, code = lead & 0x0F, smallest = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4, code = lead & 0x07, smallest = 0x10000;
-    } else {
-        return {lead, 1};
-    }
-    if (index + length > text.size())
-        return {lead, 1};
-    for (std::size_t i = 1; i < length; ++i) {
+    const CodePoint asLatin1{lead, 1};
+    const SequenceForm form = sequenceFormOf(lead);
+    if (form.length == 0 || index + form.length > text.size())
+        return asLatin1;
+    FT_ULong code = lead & form.payloadMask;
+    for (std::size_t i = 1; i < form.length; ++i) {
         const std::uint8_t next = byteAt(index + i);
         if ((next & 0xC0) != 0x80)
-            return {lead, 1};
+            return asLatin1;
         code = (code << 6) | (next & 0x3F);
     }
     const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
-    if (code < smallest || surrogate || code > 0x10FFFF)
-        return {lead, 1};
-    return {code, length};
+    if (code < form.smallest || surrogate || code > 0x10FFFF)
+        return asLatin1;
+    return {code, form.length};
 }
 
 // Only 8-bit coverage rows of exactly `width` bytes can go to GL as they are.

@@ -298,6 +298,9 @@ TEST_F(Font, TextIsUtf8AndStrayBytesAreLatin1)
     EXPECT_NE(drawn("e", size, start), eAcute);
     // A lead byte without its continuation is the Latin-1 letter it stands for.
     EXPECT_EQ(drawn("\xC3(", size, start), drawn("\xC3\x83(", size, start));
+    // Three bytes make one euro sign; cut short, they are Latin-1 letters.
+    EXPECT_NE(drawn("\xE2\x82\xAC", size, start), drawn("\xC3\xA2\xC2\x82\xC2\xAC", size, start));
+    EXPECT_EQ(drawn("\xE2\x82", size, start), drawn("\xC3\xA2\xC2\x82", size, start));
     // An overlong form of '/' is two Latin-1 letters, not a slash.
     EXPECT_EQ(drawn("\xC0\xAF", size, start), drawn("\xC3\x80\xC2\xAF", size, start));
 }
