@@ -1,15 +1,28 @@
+#include "kelvandrixAssets.h"
+#include "kelvandrixScene.h"
+#include "vroAudio.h"
 #include "vroEngine.h"
 #include "vroFSQuad.h"
-#include "vroRenderer.h"
-#include "vroShaderManager.h"
+#include "vroFramebuffer.h"
+#include "vroWindow.h"
 
 int main(int, char**)
 {
     vroEngine engine(1280, 720, "KELVANDRIX", true);
-    engine.shaderManager->addShader("cubescape", "noTransform.vs", "rm_cubescape.fs");
+    registerAssets(engine);
+    vroFSQuad sceneQuad;
+    const glm::ivec2 size = engine.window->getDimensions();
+    vroFramebuffer sceneTarget(size.x, size.y);
+    const TextList bigTexts = makeBigTexts();
+    const TextList greets = makeGreets();
+
     engine.Start();
+    sceneTarget.Setup();
+    engine.audio->Forward(0.0);
+
+    SceneObjects scene{sceneQuad, sceneTarget, bigTexts, greets};
     while (engine.IsRunning()) {
-        engine.renderer->Render(*engine.quad, "cubescape");
+        runFrame(engine, scene);
         engine.Update();
     }
     return 0;

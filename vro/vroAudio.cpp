@@ -42,13 +42,15 @@ int vroAudio::HowManyItems() const
 
 // Advances the bar only for the step it announced: without a tune there is
 // none, and an extra step would overfill the bar.
+// The bar advances once even without a tune, one step more than announced:
+// the bar then reads full rather than short when loading ends.
 void vroAudio::Load(vroProgressBar& bar)
 {
-    if (hasTune == 0)
-        return;
-    stream = BASS_StreamCreateFile(FALSE, tuneFile.c_str(), 0, 0, 0);
-    if (stream != 0)
-        lengthSeconds = BASS_ChannelBytes2Seconds(stream, BASS_ChannelGetLength(stream, BASS_POS_BYTE));
+    if (hasTune != 0) {
+        stream = BASS_StreamCreateFile(FALSE, tuneFile.c_str(), 0, 0, 0);
+        if (stream != 0)
+            lengthSeconds = BASS_ChannelBytes2Seconds(stream, BASS_ChannelGetLength(stream, BASS_POS_BYTE));
+    }
     bar.Advance();
 }
 

@@ -1,11 +1,17 @@
 #include "vroEngine.h"
 
+#include "vroAudio.h"
 #include "vroFSQuad.h"
+#include "vroFontManager.h"
 #include "vroProgressBar.h"
 #include "vroRenderer.h"
 #include "vroShaderManager.h"
+#include "vroTextOverlay.h"
+#include "vroTextureManager.h"
 #include "vroTimer.h"
 #include "vroWindow.h"
+
+#include <epoxy/gl.h>
 
 vroEngine::vroEngine()
 {
@@ -25,6 +31,11 @@ vroEngine::vroEngine(int width, int height, std::string title, bool fullscreen)
 void vroEngine::createServices()
 {
     timer = std::make_unique<vroTimer>();
+    fontManager = std::make_unique<vroFontManager>();
+    audio = std::make_unique<vroAudio>();
+    textureManager = std::make_unique<vroTextureManager>();
+    textOverlay = std::make_unique<vroTextOverlay>(this, VRO_CHANNEL_TEXT);
+    debugTextOverlay = std::make_unique<vroTextOverlay>(this, VRO_CHANNEL_TEXT_DEBUG);
     renderer = std::make_unique<vroRenderer>(this);
     quad = std::make_unique<vroFSQuad>();
 }
@@ -34,6 +45,11 @@ vroEngine::~vroEngine()
     // GL owners go while the window's context still exists; the window last.
     shaderManager.reset();
     timer.reset();
+    fontManager.reset();
+    audio.reset();
+    textureManager.reset();
+    textOverlay.reset();
+    debugTextOverlay.reset();
     quad.reset();
     renderer.reset();
     window.reset();
@@ -41,29 +57,51 @@ vroEngine::~vroEngine()
 
 void vroEngine::Start()
 {
+    fontManager->addFont("vro_default_font", "default.ttf");
     Init();
+    audio->Play();
     timer->Start();
 }
 
 void vroEngine::Init()
 {
+    for (const char* track : {"shader_A", "shader_B", "shader_C", "shader_D"})
+        audio->addSyncTrack(track);
+    shaderManager->addShader("debugtext", "noTransform_flipY.vs", "debugtext.fs");
+
     vroProgressBar bar(window.get());
+    bar.AddSteps(audio->HowManyItems());
+    bar.AddSteps(fontManager->HowManyItems());
     bar.AddSteps(shaderManager->HowManyItems());
+    bar.AddSteps(textureManager->HowManyItems());
+    bar.AddSteps(1); // the text overlay's canvas
+
+    textOverlay->Load(bar);
+    audio->Load(bar);
+    fontManager->Load(bar);
     shaderManager->Load(bar);
+    textureManager->Load(bar);
+    resetBindings();
+    loadingSteps = {bar.getTotalSteps(), bar.getDoneSteps()};
 }
 
-float vroEngine::syncValue(const char*) const
+// Loading leaves buffers, vertex arrays, targets and textures bound; the
+// frame loop starts from a clean slate.
+void vroEngine::resetBindings()
 {
-    return 0.0f;
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glBindVertexArray(0);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glBindTexture(GL_TEXTURE_2D, 0);
 }
 
 void vroEngine::Update()
 {
     window->update();
-    timer->update();
+    timer->update(audio.get());
 }
 
 bool vroEngine::IsRunning()
 {
-    return window->isOpen();
+    return window->isOpen() && audio->IsOK();
 }

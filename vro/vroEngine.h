@@ -7,6 +7,10 @@ class vroFSQuad;
 class vroShaderManager;
 class vroWindow;
 class vroTimer;
+class vroFontManager;
+class vroAudio;
+class vroTextureManager;
+class vroTextOverlay;
 class vroRenderer;
 
 // Owns every service. Members are public: services reach each other through
@@ -31,14 +35,28 @@ public:
     // The frame loop's condition; fixes the sync row of the frame.
     bool IsRunning();
 
-    float syncValue(const char* track) const;
+    // What the last loading announced to the bar and how far it advanced.
+    struct LoadingSteps {
+        int announced = 0;
+        int advanced = 0;
+    };
+    LoadingSteps getLoadingSteps() const { return loadingSteps; }
 
     std::unique_ptr<vroFSQuad> quad;
     std::unique_ptr<vroShaderManager> shaderManager;
     std::unique_ptr<vroWindow> window;
     std::unique_ptr<vroTimer> timer;
+    std::unique_ptr<vroFontManager> fontManager;
+    std::unique_ptr<vroAudio> audio;
+    std::unique_ptr<vroTextureManager> textureManager;
+    std::unique_ptr<vroTextOverlay> textOverlay;
+    // Never loaded and never drawn by the production; kept so that a
+    // production may load and use a second text layer on its own channel.
+    std::unique_ptr<vroTextOverlay> debugTextOverlay;
     std::unique_ptr<vroRenderer> renderer;
 
 private:
     void createServices();
+    LoadingSteps loadingSteps;
+    static void resetBindings();
 };

@@ -1,5 +1,6 @@
 #include "vroShaderProgram.h"
 
+#include "vroAudio.h"
 #include "vroEngine.h"
 #include "vroTimer.h"
 #include "vroWindow.h"
@@ -84,6 +85,6 @@ void vroShaderProgram::Use(vroEngine* engine)
         {"uSyncA", "shader_A"}, {"uSyncB", "shader_B"}, {"uSyncC", "shader_C"}, {"uSyncD", "shader_D"}};
     for (const auto& [uniform, track] : kSyncUniforms) {
         const GLint syncLocation = location(id, uniform);
-        glUniform1f(syncLocation, engine->syncValue(track));
+        glUniform1f(syncLocation, engine->audio->getSyncValue(track));
     }
 }

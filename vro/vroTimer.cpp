@@ -1,5 +1,7 @@
 #include "vroTimer.h"
 
+#include "vroAudio.h"
+
 #include <GLFW/glfw3.h>
 
 void vroTimer::Start()
@@ -20,4 +22,10 @@ void vroTimer::update()
     currentTime = GetTime();
     // Two reads of the same time give +infinity, as IEEE division does.
     fps = 1.0 / (currentTime - lastTime);
+}
+
+void vroTimer::update(vroAudio* audio)
+{
+    glfwSetTime(audio->GetPosition());
+    update();
 }

@@ -68,4 +68,33 @@ bool requestClose(unsigned long window)
     return sent;
 }
 
+Screenshot grabScreen()
+{
+    Screenshot shot;
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return shot;
+    const Window root = DefaultRootWindow(display);
+    XWindowAttributes attributes;
+    XGetWindowAttributes(display, root, &attributes);
+    XImage* image = XGetImage(display, root, 0, 0, static_cast<unsigned>(attributes.width),
+                              static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+    if (image) {
+        shot.width = attributes.width;
+        shot.height = attributes.height;
+        shot.rgb.resize(static_cast<size_t>(shot.width) * shot.height * 3);
+        for (int y = 0; y < shot.height; ++y)
+            for (int x = 0; x < shot.width; ++x) {
+                const unsigned long pixel = XGetPixel(image, x, y);
+                std::uint8_t* out = &shot.rgb[(static_cast<size_t>(y) * shot.width + x) * 3];
+                out[0] = static_cast<std::uint8_t>((pixel & image->red_mask) >> 16);
+                out[1] = static_cast<std::uint8_t>((pixel & image->green_mask) >> 8);
+                out[2] = static_cast<std::uint8_t>(pixel & image->blue_mask);
+            }
+        XDestroyImage(image);
+    }
+    XCloseDisplay(display);
+    return shot;
+}
+
 } // namespace testing_support

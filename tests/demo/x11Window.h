@@ -1,7 +1,9 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace testing_support {
 
@@ -12,5 +14,16 @@ unsigned long findWindow(const std::string& title, std::chrono::milliseconds tim
 // Asks the window to close as a window manager does: a WM_DELETE_WINDOW
 // client message.
 bool requestClose(unsigned long window);
+
+// What the X server shows on its whole screen, as 8-bit RGB rows from the top.
+struct Screenshot {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgb;
+
+    bool empty() const { return rgb.empty(); }
+    const std::uint8_t* at(int x, int y) const { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
+};
+Screenshot grabScreen();
 
 } // namespace testing_support

@@ -1,0 +1,134 @@
+// Golden pictures of the real production: the music is paused and sought to a
+// fixed time in each part, one frame is drawn on a small window and read back
+// before the swap, then compared with the reference pictures in golden/.
+// To accept a deliberate change of data, regenerate them with
+//   KELVANDRIX_UPDATE_GOLDEN=1 scripts/with-display build/test/tests/demo/kelvandrixGoldenTest
+#include "kelvandrixAssets.h"
+#include "kelvandrixScene.h"
+#include "vroAudio.h"
+#include "vroEngine.h"
+#include "vroFSQuad.h"
+#include "vroFramebuffer.h"
+#include "vroWindow.h"
+
+#include "glTest.h"
+#include "testFiles.h"
+
+#include <cstdlib>
+#include <memory>
+
+#include <GLFW/glfw3.h>
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb/stb_image.h>
+#include <stb/stb_image_write.h>
+
+using namespace testing_support;
+
+namespace {
+
+constexpr int kWidth = 320;
+constexpr int kHeight = 180;
+constexpr double kSecondsPerBar = 4.0 * 60.0 / 127.0;
+
+struct Picture {
+    const char* name;
+    double bar; // where in the tune, in bars from its start
+};
+
+// Between beats, where nothing moves fast: the beat pulses of the scenes
+// change quickest right on a beat.
+const Picture kPictures[] = {
+    {"part0_title", 3.1},     {"part1_cubes", 14.4},    {"part2_greetings", 26.3},
+    {"part3_pyramids", 41.4}, {"part9_closing", 60.2},
+};
+
+class GoldenPictures : public ::testing::TestWithParam<Picture> {
+protected:
+    static void SetUpTestSuite()
+    {
+        into = std::make_unique<WorkingDir>(runDir());
+        engine = std::make_unique<vroEngine>(kWidth, kHeight, "golden", false);
+        registerAssets(*engine);
+        quad = std::make_unique<vroFSQuad>();
+        const glm::ivec2 size = engine->window->getDimensions();
+        target = std::make_unique<vroFramebuffer>(size.x, size.y);
+        bigTexts = makeBigTexts();
+        greets = makeGreets();
+        engine->Start();
+        target->Setup();
+        engine->audio->Pause();
+    }
+
+    static void TearDownTestSuite()
+    {
+        target.reset();
+        quad.reset();
+        engine.reset();
+        into.reset();
+    }
+
+    // One frame at `seconds` of the tune, read back from the window.
+    static std::vector<std::uint8_t> frameAt(double seconds)
+    {
+        engine->audio->Forward(seconds - engine->audio->GetPosition());
+        engine->Update();
+        EXPECT_TRUE(engine->IsRunning());
+        glfwSetTime(seconds);
+        SceneObjects scene{*quad, *target, bigTexts, greets};
+        runFrame(*engine, scene);
+        auto pixels = readPixels(kWidth, kHeight);
+        // Rows from the top, as picture files keep them.
+        std::vector<std::uint8_t> flipped(pixels.size());
+        const size_t row = static_cast<size_t>(kWidth) * 4;
+        for (int y = 0; y < kHeight; ++y)
+            std::copy_n(&pixels[(kHeight - 1 - y) * row], row, &flipped[y * row]);
+        return flipped;
+    }
+
+    static inline std::unique_ptr<WorkingDir> into;
+    static inline std::unique_ptr<vroEngine> engine;
+    static inline std::unique_ptr<vroFSQuad> quad;
+    static inline std::unique_ptr<vroFramebuffer> target;
+    static inline TextList bigTexts;
+    static inline TextList greets;
+};
+
+TEST_P(GoldenPictures, FrameMatchesTheReference)
+{
+    const Picture picture = GetParam();
+    const auto frame = frameAt(picture.bar * kSecondsPerBar);
+    const auto path = sourceDir() / "tests/demo/golden" / (std::string(picture.name) + ".png");
+
+    if (std::getenv("KELVANDRIX_UPDATE_GOLDEN")) {
+        ASSERT_TRUE(stbi_write_png(path.c_str(), kWidth, kHeight, 4, frame.data(), kWidth * 4)) << path;
+        GTEST_SKIP() << "wrote " << path;
+    }
+
+    int width = 0, height = 0, channels = 0;
+    std::unique_ptr<stbi_uc, void (*)(void*)> reference(stbi_load(path.c_str(), &width, &height, &channels, 4),
+                                                        stbi_image_free);
+    ASSERT_TRUE(reference) << "no reference picture " << path;
+    ASSERT_EQ(width, kWidth);
+    ASSERT_EQ(height, kHeight);
+
+    // Software GL may round differently from build to build: allow small
+    // differences everywhere and larger ones on a few edge pixels.
+    size_t far = 0;
+    double total = 0.0;
+    for (size_t i = 0; i < frame.size(); i += 4)
+        for (size_t c = 0; c < 3; ++c) {
+            const int difference = std::abs(frame[i + c] - reference.get()[i + c]);
+            total += difference;
+            if (difference > 24)
+                ++far;
+        }
+    const double mean = total / (static_cast<double>(kWidth) * kHeight * 3);
+    EXPECT_LT(mean, 3.0) << picture.name;
+    EXPECT_LT(far, static_cast<size_t>(kWidth * kHeight / 100)) << picture.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Production, GoldenPictures, ::testing::ValuesIn(kPictures),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace

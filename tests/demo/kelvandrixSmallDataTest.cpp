@@ -1,0 +1,163 @@
+// The real executable on a small data set made here: a few seconds of
+// silence, pass-through shaders and tracks that switch the part about once a
+// second with known colours. What reaches the screen is checked pixel by pixel.
+#include "childProcess.h"
+#include "testFiles.h"
+#include "x11Window.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <set>
+#include <thread>
+#include <tuple>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct Key {
+    std::int32_t row;
+    float value;
+};
+
+// A track file as the player reads it: little-endian 8-byte count, then row,
+// value and kind (0, a step) per key.
+std::string trackFile(const std::vector<Key>& keys)
+{
+    std::string bytes;
+    auto put = [&](std::uint64_t value, int width) {
+        for (int i = 0; i < width; ++i)
+            bytes.push_back(static_cast<char>((value >> (8 * i)) & 0xff));
+    };
+    put(keys.size(), 8);
+    for (const Key& key : keys) {
+        std::uint32_t valueBits;
+        std::memcpy(&valueBits, &key.value, 4);
+        put(static_cast<std::uint32_t>(key.row), 4);
+        put(valueBits, 4);
+        put(0, 1);
+    }
+    return bytes;
+}
+
+const char* const kVertex = R"(#version 410 core
+layout (location = 0) in vec3 vertexPosition;
+out vec2 uv;
+void main() { uv = vertexPosition.xy * 0.5 + 0.5; gl_Position = vec4(vertexPosition, 1.0); })";
+
+const char* const kVertexFlipped = R"(#version 410 core
+layout (location = 0) in vec3 vertexPosition;
+out vec2 uv;
+void main() { uv = vec2(vertexPosition.x * 0.5 + 0.5, 0.5 - vertexPosition.y * 0.5); gl_Position = vec4(vertexPosition, 1.0); })";
+
+std::string fragment(const std::string& body)
+{
+    return "#version 410 core\nin vec2 uv;\nuniform sampler2D uChannelA;\nuniform float uSyncA;\nout vec4 colour;\n"
+           "void main() { " + body + " }";
+}
+
+using Colour = std::tuple<int, int, int>;
+
+// The colour of a screen that shows one colour only, judged at a few points.
+std::optional<Colour> uniformColour(const Screenshot& shot)
+{
+    if (shot.empty())
+        return std::nullopt;
+    const std::uint8_t* first = shot.at(shot.width / 2, shot.height / 2);
+    const int points[][2] = {{5, 5}, {shot.width - 6, 5}, {shot.width / 3, shot.height - 6}, {shot.width - 6, shot.height / 2}};
+    for (const auto& point : points) {
+        const std::uint8_t* other = shot.at(point[0], point[1]);
+        for (int c = 0; c < 3; ++c)
+            if (std::abs(other[c] - first[c]) > 2)
+                return std::nullopt;
+    }
+    return Colour{first[0], first[1], first[2]};
+}
+
+bool seen(const std::set<Colour>& colours, Colour wanted)
+{
+    for (const Colour& colour : colours)
+        if (std::abs(std::get<0>(colour) - std::get<0>(wanted)) <= 2 && std::abs(std::get<1>(colour) - std::get<1>(wanted)) <= 2
+            && std::abs(std::get<2>(colour) - std::get<2>(wanted)) <= 2)
+            return true;
+    return false;
+}
+
+std::string describe(const std::set<Colour>& colours)
+{
+    std::string text;
+    for (const auto& [r, g, b] : colours)
+        text += "(" + std::to_string(r) + "," + std::to_string(g) + "," + std::to_string(b) + ") ";
+    return text;
+}
+
+class SmallDataRun : public ::testing::Test {
+protected:
+    TempDir dir;
+
+    void SetUp() override
+    {
+        const std::string wav = dir.file("silence.wav").string();
+        const std::string mp3 = dir.file("tolvenmark.mp3").string();
+        runCommand("sox -n -r 44100 -c 2 '" + wav + "' trim 0 7.5 && lame --silent -b 128 '" + wav + "' '" + mp3 + "'");
+        ASSERT_TRUE(std::filesystem::exists(mp3));
+
+        dir.write("noTransform.vs", kVertex);
+        dir.write("noTransform_flipY.vs", kVertexFlipped);
+        dir.write("textured.fs", fragment("colour = texture(uChannelA, uv);"));
+        dir.write("addtext.fs", fragment("if (texture(uChannelA, uv).r < 0.5) discard; colour = vec4(1.0);"));
+        dir.write("post.fs", fragment("colour = texture(uChannelA, uv);"));
+        dir.write("debugtext.fs", fragment("colour = vec4(0.0);"));
+        dir.write("rm_cubescape.fs", fragment("colour = vec4(uSyncA, 0.25, 0.75, 1.0);"));
+        dir.write("rm_pyramidgrid.fs", fragment("colour = vec4(0.1, 0.9, 0.2, 1.0);"));
+        runCommand("convert -size 8x8 'xc:rgb(200,100,50)' '" + dir.file("ende.png").string() + "'");
+        for (const char* font : {"default.ttf", "steelfish rg.ttf"})
+            std::filesystem::copy_file(runDir() / font, dir.file(font));
+
+        // About 17 rows a second: each phase holds a little over a second.
+        const float nan = std::numeric_limits<float>::quiet_NaN();
+        writeTrack("part", {{0, 5}, {20, nan}, {40, 7}, {60, 1}, {80, 3}, {100, 9}});
+        writeTrack("bg_h", {{0, 0.0f}, {20, 1.0f / 3.0f}});
+        writeTrack("bg_s", {{0, 1.0f}, {40, 0.0f}});
+        writeTrack("bg_v", {{0, 1.0f}, {40, 0.5f}});
+        writeTrack("shader_A", {{0, 0.5f}});
+    }
+
+    void writeTrack(const std::string& name, const std::vector<Key>& keys)
+    {
+        dir.write("kelvandrix_sync_" + name + ".track", trackFile(keys));
+    }
+};
+
+TEST_F(SmallDataRun, EveryPartReachesTheScreenAsTheTracksSay)
+{
+    ChildProcess production(KELVANDRIX_EXECUTABLE, dir.path());
+    std::set<Colour> colours;
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (production.running() && std::chrono::steady_clock::now() < deadline) {
+        if (auto colour = uniformColour(grabScreen()))
+            colours.insert(*colour);
+        std::this_thread::sleep_for(40ms);
+    }
+    ASSERT_EQ(production.waitForExit(5s), std::optional<int>(0)) << production.standardError();
+    EXPECT_TRUE(seen(colours, {255, 0, 0})) << "part 5 shows only the red background; saw " << describe(colours);
+    EXPECT_TRUE(seen(colours, {0, 255, 0})) << "a part that is not a number shows only the background; saw "
+                                            << describe(colours);
+    EXPECT_TRUE(seen(colours, {128, 128, 128})) << "bg_s 0 gives the grey of bg_v; saw " << describe(colours);
+    EXPECT_TRUE(seen(colours, {128, 64, 191})) << "uSyncA reaches the scene's shader; saw " << describe(colours);
+    EXPECT_TRUE(seen(colours, {26, 230, 51})) << "part 3 draws its program; saw " << describe(colours);
+    EXPECT_TRUE(seen(colours, {200, 100, 50})) << "part 9 shows the closing picture; saw " << describe(colours);
+
+    std::string expected;
+    for (int i = 0; i < 10; ++i)
+        expected += "DEBUG: Getting track data\n";
+    EXPECT_EQ(production.standardOutput(), expected);
+}
+
+} // namespace
