@@ -4,10 +4,8 @@
 #include "vroTexture.h"
 
 #include "glTest.h"
-#include "testFiles.h"
 
 #include <cstdlib>
-#include <cstring>
 #include <type_traits>
 #include <vector>
 
@@ -278,16 +276,6 @@ TEST_F(Font, SizeOneDropsTheHalfSizeLift)
     EXPECT_EQ(texels[index - 30 * 4 + 3], 0);
 }
 
-TEST_F(Font, EachCallSetsItsOwnSize)
-{
-    const glm::ivec2 start(10, 60);
-    const std::vector<std::uint8_t> small = drawn("Ag", 20, start);
-    Canvas canvas(glm::ivec2(200, 100));
-    canvas.draw(*font, "Ag", 40, start);
-    EXPECT_EQ(drawn("Ag", 20, start), small);
-    EXPECT_NE(canvas.texels(), small);
-}
-
 TEST_F(Font, TextIsUtf8AndStrayBytesAreLatin1)
 {
     const int size = 32;
@@ -305,28 +293,11 @@ TEST_F(Font, TextIsUtf8AndStrayBytesAreLatin1)
     EXPECT_EQ(drawn("\xC0\xAF", size, start), drawn("\xC3\x80\xC2\xAF", size, start));
 }
 
-TEST(FontFile, AFileFreeTypeCannotOpenIsNamedAndDrawsNothing)
-{
-    TempDir dir;
-    dir.write("broken.ttf", "not a font");
-    const std::string path = dir.file("broken.ttf").string();
-    FT_Library library = nullptr;
-    ASSERT_EQ(FT_Init_FreeType(&library), 0);
-    {
-        vroFont font(library, path);
-        testing::internal::CaptureStderr();
-        EXPECT_NE(font.Load(), 0);
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), "font: cannot open \"" + path + "\"\n");
-    }
-    FT_Done_FreeType(library);
-}
-
 TEST_F(Font, AFontThatDidNotOpenDrawsNothing)
 {
     manager->addFont("Broken", "/nonexistent/steelfish rg.ttf");
-    vroProgressBar bar(&window());
     testing::internal::CaptureStderr();
-    manager->getFont("Broken")->Load();
+    EXPECT_NE(manager->getFont("Broken")->Load(), 0);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "font: cannot open \"/nonexistent/steelfish rg.ttf\"\n");
     Canvas canvas(glm::ivec2(200, 100));
     canvas.draw(*manager->getFont("Broken"), "Hello", 32, glm::ivec2(10, 60));
