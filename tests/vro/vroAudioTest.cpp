@@ -200,23 +200,6 @@ TEST_F(vroAudioTest, PlaysToTheEndAndTheLoopEnds)
     EXPECT_FALSE(audio.IsOK());
 }
 
-TEST_F(vroAudioTest, PauseFreezesAndPlayResumes)
-{
-    vroAudio audio;
-    load(audio, "tune.mp3", {44100, 2, 1.0});
-    audio.Play();
-    sleepSeconds(0.1);
-    audio.Pause();
-    const double paused = audio.GetPosition();
-    EXPECT_GT(paused, 0.05);
-    sleepSeconds(0.05);
-    EXPECT_EQ(audio.GetPosition(), paused);
-    EXPECT_TRUE(audio.IsOK());
-    audio.Play();
-    sleepSeconds(0.1);
-    EXPECT_GT(audio.GetPosition(), paused + 0.07);
-}
-
 TEST_F(vroAudioTest, SeeksRecordTheirTargetsEvenOutsideTheMusic)
 {
     vroAudio audio;
