@@ -18,13 +18,15 @@ echo "== address and undefined-behaviour sanitizers"
 cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DKELVANDRIX_TESTS=ON \
   -DKELVANDRIX_SANITIZE=address,undefined >/dev/null
 cmake --build build/asan -j"$jobs"
-# Leaks are checked in the project's own code; the GL driver, X and SDL keep
-# caches until exit that are not ours to free.
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
-export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-./scripts/with-display ctest --test-dir build/asan --output-on-failure -j"$jobs"
-unset ASAN_OPTIONS LSAN_OPTIONS UBSAN_OPTIONS
+# Leaks are checked in the project's own code. The GL driver keeps
+# allocations until exit from a module it has unloaded by then, which no
+# suppression can name, so tests that open a GL context run without the
+# leak check.
+ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0" \
+  ctest --test-dir build/asan --output-on-failure -j"$jobs" -LE 'gl|e2e'
+ASAN_OPTIONS=detect_leaks=0 ./scripts/with-display ctest --test-dir build/asan --output-on-failure -j"$jobs" -L 'gl|e2e'
+unset UBSAN_OPTIONS
 
 if [ -x scripts/tsan-audio ]; then
   echo "== audio layer under the thread sanitizer"

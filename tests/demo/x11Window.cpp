@@ -68,7 +68,7 @@ bool requestClose(unsigned long window)
     return sent;
 }
 
-Screenshot grabScreen()
+Screenshot grabScreen(int left, int top, int width, int height)
 {
     Screenshot shot;
     Display* display = XOpenDisplay(nullptr);
@@ -77,11 +77,15 @@ Screenshot grabScreen()
     const Window root = DefaultRootWindow(display);
     XWindowAttributes attributes;
     XGetWindowAttributes(display, root, &attributes);
-    XImage* image = XGetImage(display, root, 0, 0, static_cast<unsigned>(attributes.width),
-                              static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+    if (width <= 0 || height <= 0) {
+        width = attributes.width;
+        height = attributes.height;
+    }
+    XImage* image = XGetImage(display, root, left, top, static_cast<unsigned>(width), static_cast<unsigned>(height),
+                              AllPlanes, ZPixmap);
     if (image) {
-        shot.width = attributes.width;
-        shot.height = attributes.height;
+        shot.width = width;
+        shot.height = height;
         shot.rgb.resize(static_cast<size_t>(shot.width) * shot.height * 3);
         for (int y = 0; y < shot.height; ++y)
             for (int x = 0; x < shot.width; ++x) {

@@ -24,6 +24,7 @@ struct Screenshot {
     bool empty() const { return rgb.empty(); }
     const std::uint8_t* at(int x, int y) const { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
 };
-Screenshot grabScreen();
+// The whole screen, or the rectangle of it given.
+Screenshot grabScreen(int x = 0, int y = 0, int width = 0, int height = 0);
 
 } // namespace testing_support

@@ -33,11 +33,15 @@ TEST_F(WindowTest, DimensionsAreTheFramebufferSize)
 
 TEST_F(WindowTest, FramebufferIsClearedToOpaqueBlackAtCreation)
 {
-    // A window of its own, so that nothing has drawn into it yet.
+    // A window of its own, so that nothing has drawn into it yet; the
+    // suite's window comes back for the tests after this one.
     GLTest::TearDownTestSuite();
-    vroWindow fresh(32, 16, "fresh", false);
-    for (auto [x, y] : {std::pair{0, 0}, {31, 15}, {16, 8}})
-        EXPECT_PIXEL_NEAR(readPixel(x, y), 0, 0, 0, 255);
+    {
+        vroWindow fresh(32, 16, "fresh", false);
+        for (auto [x, y] : {std::pair{0, 0}, {31, 15}, {16, 8}})
+            EXPECT_PIXEL_NEAR(readPixel(x, y), 0, 0, 0, 255);
+    }
+    GLTest::SetUpTestSuite();
 }
 
 TEST_F(WindowTest, ClearVariantsSetColourAndAlpha)
