@@ -11,6 +11,8 @@
 #include "vroTimer.h"
 #include "vroWindow.h"
 
+#include <chrono>
+
 #include <epoxy/gl.h>
 
 vroEngine::vroEngine()
@@ -76,13 +78,24 @@ void vroEngine::Init()
     bar.AddSteps(textureManager->HowManyItems());
     bar.AddSteps(1); // the text overlay's canvas
 
-    textOverlay->Load(bar);
-    audio->Load(bar);
-    fontManager->Load(bar);
-    shaderManager->Load(bar);
-    textureManager->Load(bar);
+    loadingSteps = {};
+    timed("text overlay", [&] { textOverlay->Load(bar); });
+    timed("audio", [&] { audio->Load(bar); });
+    timed("fonts", [&] { fontManager->Load(bar); });
+    timed("shaders", [&] { shaderManager->Load(bar); });
+    timed("textures", [&] { textureManager->Load(bar); });
     resetBindings();
-    loadingSteps = {bar.getTotalSteps(), bar.getDoneSteps()};
+    loadingSteps.announced = bar.getTotalSteps();
+    loadingSteps.advanced = bar.getDoneSteps();
+}
+
+template <typename Load>
+void vroEngine::timed(const char* service, Load load)
+{
+    const auto start = std::chrono::steady_clock::now();
+    load();
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    loadingSteps.seconds.emplace_back(service, took.count());
 }
 
 // Loading leaves buffers, vertex arrays, targets and textures bound; the

@@ -2,6 +2,8 @@
 
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 class vroFSQuad;
 class vroShaderManager;
@@ -35,12 +37,14 @@ public:
     // The frame loop's condition; fixes the sync row of the frame.
     bool IsRunning();
 
-    // What the last loading announced to the bar and how far it advanced.
+    // What the last loading announced to the bar, how far it advanced, and
+    // how long each service took.
     struct LoadingSteps {
         int announced = 0;
         int advanced = 0;
+        std::vector<std::pair<std::string, double>> seconds;
     };
-    LoadingSteps getLoadingSteps() const { return loadingSteps; }
+    const LoadingSteps& getLoadingSteps() const { return loadingSteps; }
 
     std::unique_ptr<vroFSQuad> quad;
     std::unique_ptr<vroShaderManager> shaderManager;
@@ -59,4 +63,6 @@ private:
     void createServices();
     LoadingSteps loadingSteps;
     static void resetBindings();
+    template <typename Load>
+    void timed(const char* service, Load load);
 };

@@ -134,15 +134,16 @@ std::vector<Stretch> stretches(const std::vector<Frame>& frames)
             result.push_back({frame.look, {}});
         result.back().frames.push_back(frame);
     }
-    // A lone frame between two stretches of one look is a cut caught mid-way.
+    // A lone frame is a cut caught mid-way (a flash, half of each scene):
+    // drop it and join what stands on either side.
     std::vector<Stretch> merged;
     for (const Stretch& stretch : result) {
-        if (merged.size() >= 2 && merged.back().frames.size() == 1 && merged[merged.size() - 2].look == stretch.look) {
-            merged.pop_back();
+        if (stretch.frames.size() == 1 && result.size() > 1)
+            continue;
+        if (!merged.empty() && merged.back().look == stretch.look)
             merged.back().frames.insert(merged.back().frames.end(), stretch.frames.begin(), stretch.frames.end());
-        } else {
+        else
             merged.push_back(stretch);
-        }
     }
     return merged;
 }
