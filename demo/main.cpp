@@ -1,28 +1,13 @@
-#include "kelvandrixAssets.h"
-#include "kelvandrixScene.h"
-#include "vroAudio.h"
+#include "kelvandrixProduction.h"
 #include "vroEngine.h"
-#include "vroFSQuad.h"
-#include "vroFramebuffer.h"
-#include "vroWindow.h"
 
 int main(int, char**)
 {
-    vroEngine engine(1280, 720, "KELVANDRIX", true);
-    registerAssets(engine);
-    vroFSQuad sceneQuad;
-    const glm::ivec2 size = engine.window->getDimensions();
-    vroFramebuffer sceneTarget(size.x, size.y);
-    const TextList bigTexts = makeBigTexts();
-    const TextList greets = makeGreets();
-
-    engine.Start();
-    sceneTarget.Setup();
-    engine.audio->Forward(0.0);
-
-    SceneObjects scene{sceneQuad, sceneTarget, bigTexts, greets};
+    Production production(1280, 720, true);
+    production.Start();
+    vroEngine& engine = production.getEngine();
     while (engine.IsRunning()) {
-        runFrame(engine, scene);
+        production.RunFrame();
         engine.Update();
     }
     return 0;

@@ -3,13 +3,9 @@
 // GL, for one moment of each part. The music is paused at that moment.
 // Run from the run folder on a display:
 //   scripts/with-display sh -c 'cd build/test/run && ../bench/demo/bench_frame'
-#include "kelvandrixAssets.h"
-#include "kelvandrixScene.h"
+#include "kelvandrixProduction.h"
 #include "vroAudio.h"
 #include "vroEngine.h"
-#include "vroFSQuad.h"
-#include "vroFramebuffer.h"
-#include "vroWindow.h"
 
 #include <algorithm>
 #include <chrono>
@@ -43,17 +39,10 @@ double median(std::vector<double> values)
 
 int main()
 {
-    vroEngine engine(1280, 720, "KELVANDRIX", true);
-    registerAssets(engine);
-    vroFSQuad quad;
-    const glm::ivec2 size = engine.window->getDimensions();
-    vroFramebuffer target(size.x, size.y);
-    const TextList bigTexts = makeBigTexts();
-    const TextList greets = makeGreets();
-    engine.Start();
-    target.Setup();
+    Production production(1280, 720, true);
+    production.Start();
+    vroEngine& engine = production.getEngine();
     engine.audio->Pause();
-    SceneObjects scene{quad, target, bigTexts, greets};
 
     const struct {
         const char* part;
@@ -70,7 +59,7 @@ int main()
             const double wallStart = wallMilliseconds();
             const double cpuStart = threadMilliseconds();
             engine.IsRunning();
-            runFrame(engine, scene);
+            production.RunFrame();
             const double cpuTaken = threadMilliseconds() - cpuStart;
             glFinish();
             engine.Update();

@@ -3,13 +3,9 @@
 // before the swap, then compared with the reference pictures in golden/.
 // To accept a deliberate change of data, regenerate them with
 //   KELVANDRIX_UPDATE_GOLDEN=1 scripts/with-display build/test/tests/demo/kelvandrixGoldenTest
-#include "kelvandrixAssets.h"
-#include "kelvandrixScene.h"
+#include "kelvandrixProduction.h"
 #include "vroAudio.h"
 #include "vroEngine.h"
-#include "vroFSQuad.h"
-#include "vroFramebuffer.h"
-#include "vroWindow.h"
 
 #include "glTest.h"
 #include "testFiles.h"
@@ -48,35 +44,26 @@ protected:
     static void SetUpTestSuite()
     {
         into = std::make_unique<WorkingDir>(runDir());
-        engine = std::make_unique<vroEngine>(kWidth, kHeight, "golden", false);
-        registerAssets(*engine);
-        quad = std::make_unique<vroFSQuad>();
-        const glm::ivec2 size = engine->window->getDimensions();
-        target = std::make_unique<vroFramebuffer>(size.x, size.y);
-        bigTexts = makeBigTexts();
-        greets = makeGreets();
-        engine->Start();
-        target->Setup();
-        engine->audio->Pause();
+        production = std::make_unique<Production>(kWidth, kHeight, false);
+        production->Start();
+        production->getEngine().audio->Pause();
     }
 
     static void TearDownTestSuite()
     {
-        target.reset();
-        quad.reset();
-        engine.reset();
+        production.reset();
         into.reset();
     }
 
     // One frame at `seconds` of the tune, read back from the window.
     static std::vector<std::uint8_t> frameAt(double seconds)
     {
-        engine->audio->Forward(seconds - engine->audio->GetPosition());
-        engine->Update();
-        EXPECT_TRUE(engine->IsRunning());
+        vroEngine& engine = production->getEngine();
+        engine.audio->Forward(seconds - engine.audio->GetPosition());
+        engine.Update();
+        EXPECT_TRUE(engine.IsRunning());
         glfwSetTime(seconds);
-        SceneObjects scene{*quad, *target, bigTexts, greets};
-        runFrame(*engine, scene);
+        production->RunFrame();
         auto pixels = readPixels(kWidth, kHeight);
         // Rows from the top, as picture files keep them.
         std::vector<std::uint8_t> flipped(pixels.size());
@@ -87,11 +74,7 @@ protected:
     }
 
     static inline std::unique_ptr<WorkingDir> into;
-    static inline std::unique_ptr<vroEngine> engine;
-    static inline std::unique_ptr<vroFSQuad> quad;
-    static inline std::unique_ptr<vroFramebuffer> target;
-    static inline TextList bigTexts;
-    static inline TextList greets;
+    static inline std::unique_ptr<Production> production;
 };
 
 TEST_P(GoldenPictures, FrameMatchesTheReference)
