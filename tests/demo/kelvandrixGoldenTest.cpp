@@ -35,8 +35,8 @@ struct Picture {
 // Between beats, where nothing moves fast: the beat pulses of the scenes
 // change quickest right on a beat.
 const Picture kPictures[] = {
-    {"part0_title", 3.1},     {"part1_cubes", 14.4},    {"part2_greetings", 26.3},
-    {"part3_pyramids", 41.4}, {"part9_closing", 60.2},
+    {"titles", 3.1},     {"cubes", 14.4},    {"greetings", 26.3},
+    {"pyramids", 41.4}, {"closing", 60.2},
 };
 
 class GoldenPictures : public ::testing::TestWithParam<Picture> {
