@@ -168,11 +168,12 @@ TEST(FullRun, PlaysEveryPartInOrderAndEndsByItself)
     Classifier classifier(runDir() / "ende.png");
     ChildProcess production(KELVANDRIX_EXECUTABLE, runDir());
     // Loading takes a second or two: watch two pixels closely for the bar.
+    ScreenReader screen;
     bool barSeen = false;
     const auto loadingDeadline = std::chrono::steady_clock::now() + 60s;
     while (!barSeen && production.running() && std::chrono::steady_clock::now() < loadingDeadline) {
-        const Screenshot corner = grabScreen(20, 20, 1, 1);
-        const Screenshot centre = grabScreen(640, 360, 1, 1);
+        const Screenshot corner = screen.grab(20, 20, 1, 1);
+        const Screenshot centre = screen.grab(640, 360, 1, 1);
         barSeen = !corner.empty() && !centre.empty() && corner.at(0, 0)[0] > 240 && centre.at(0, 0)[0] < 15;
         std::this_thread::sleep_for(5ms);
     }
@@ -180,7 +181,7 @@ TEST(FullRun, PlaysEveryPartInOrderAndEndsByItself)
     std::vector<Frame> frames;
     const auto deadline = std::chrono::steady_clock::now() + 240s;
     while (production.running() && std::chrono::steady_clock::now() < deadline) {
-        const Screenshot shot = grabScreen();
+        const Screenshot shot = screen.grab();
         if (shot.width == 1280 && shot.height == 720)
             frames.push_back(classifier.classify(shot));
         std::this_thread::sleep_for(300ms);

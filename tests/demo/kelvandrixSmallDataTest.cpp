@@ -138,10 +138,11 @@ protected:
 TEST_F(SmallDataRun, EveryPartReachesTheScreenAsTheTracksSay)
 {
     ChildProcess production(KELVANDRIX_EXECUTABLE, dir.path());
+    ScreenReader screen;
     std::set<Colour> colours;
     const auto deadline = std::chrono::steady_clock::now() + 60s;
     while (production.running() && std::chrono::steady_clock::now() < deadline) {
-        if (auto colour = uniformColour(grabScreen()))
+        if (auto colour = uniformColour(screen.grab()))
             colours.insert(*colour);
         std::this_thread::sleep_for(40ms);
     }

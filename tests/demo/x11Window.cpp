@@ -68,10 +68,19 @@ bool requestClose(unsigned long window)
     return sent;
 }
 
-Screenshot grabScreen(int left, int top, int width, int height)
+ScreenReader::ScreenReader() : display(XOpenDisplay(nullptr))
+{
+}
+
+ScreenReader::~ScreenReader()
+{
+    if (display)
+        XCloseDisplay(display);
+}
+
+Screenshot ScreenReader::grab(int left, int top, int width, int height)
 {
     Screenshot shot;
-    Display* display = XOpenDisplay(nullptr);
     if (!display)
         return shot;
     const Window root = DefaultRootWindow(display);
@@ -83,21 +92,20 @@ Screenshot grabScreen(int left, int top, int width, int height)
     }
     XImage* image = XGetImage(display, root, left, top, static_cast<unsigned>(width), static_cast<unsigned>(height),
                               AllPlanes, ZPixmap);
-    if (image) {
-        shot.width = width;
-        shot.height = height;
-        shot.rgb.resize(static_cast<size_t>(shot.width) * shot.height * 3);
-        for (int y = 0; y < shot.height; ++y)
-            for (int x = 0; x < shot.width; ++x) {
-                const unsigned long pixel = XGetPixel(image, x, y);
-                std::uint8_t* out = &shot.rgb[(static_cast<size_t>(y) * shot.width + x) * 3];
-                out[0] = static_cast<std::uint8_t>((pixel & image->red_mask) >> 16);
-                out[1] = static_cast<std::uint8_t>((pixel & image->green_mask) >> 8);
-                out[2] = static_cast<std::uint8_t>(pixel & image->blue_mask);
-            }
-        XDestroyImage(image);
-    }
-    XCloseDisplay(display);
+    if (!image)
+        return shot;
+    shot.width = width;
+    shot.height = height;
+    shot.rgb.resize(static_cast<size_t>(shot.width) * shot.height * 3);
+    for (int y = 0; y < shot.height; ++y)
+        for (int x = 0; x < shot.width; ++x) {
+            const unsigned long pixel = XGetPixel(image, x, y);
+            std::uint8_t* out = &shot.rgb[(static_cast<size_t>(y) * shot.width + x) * 3];
+            out[0] = static_cast<std::uint8_t>((pixel & image->red_mask) >> 16);
+            out[1] = static_cast<std::uint8_t>((pixel & image->green_mask) >> 8);
+            out[2] = static_cast<std::uint8_t>(pixel & image->blue_mask);
+        }
+    XDestroyImage(image);
     return shot;
 }
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+struct _XDisplay;
+
 namespace testing_support {
 
 // The X window whose title is `title`, waiting up to `timeout` for it to
@@ -24,7 +26,21 @@ struct Screenshot {
     bool empty() const { return rgb.empty(); }
     const std::uint8_t* at(int x, int y) const { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
 };
-// The whole screen, or the rectangle of it given.
-Screenshot grabScreen(int x = 0, int y = 0, int width = 0, int height = 0);
+// One connection to the X server for many screenshots: opening one per
+// picture while a program starts can leave it without a connection.
+class ScreenReader {
+public:
+    ScreenReader();
+    ~ScreenReader();
+    ScreenReader(const ScreenReader&) = delete;
+    ScreenReader& operator=(const ScreenReader&) = delete;
+
+    // The whole screen, or the rectangle of it given.
+    Screenshot grab(int x = 0, int y = 0, int width = 0, int height = 0);
+
+private:
+    _XDisplay* display;
+};
+
 
 } // namespace testing_support
