@@ -18,9 +18,7 @@
 
 #include <GLFW/glfw3.h>
 
-#define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb/stb_image.h>
-#include <stb/stb_image_write.h>
 
 using namespace testing_support;
 
@@ -110,7 +108,7 @@ TEST_P(GoldenPictures, FrameMatchesTheReference)
     const auto path = sourceDir() / "tests/demo/golden" / (std::string(picture.name) + ".png");
 
     if (std::getenv("KELVANDRIX_UPDATE_GOLDEN")) {
-        ASSERT_TRUE(stbi_write_png(path.c_str(), kWidth, kHeight, 4, frame.data(), kWidth * 4)) << path;
+        ASSERT_TRUE(writePng(path, frame.data(), kWidth, kHeight)) << path;
         GTEST_SKIP() << "wrote " << path;
     }
 

@@ -5,6 +5,9 @@
 #include <sstream>
 #include <stdexcept>
 
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb/stb_image_write.h>
+
 namespace testing_support {
 
 TempDir::TempDir()
@@ -31,6 +34,15 @@ void TempDir::write(const std::string& name, const std::string& bytes) const
 {
     std::ofstream out(dir / name, std::ios::binary);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string TempDir::writePng(const std::string& name, const std::vector<std::uint8_t>& rgba, int width,
+                              int height) const
+{
+    const auto path = dir / name;
+    if (!testing_support::writePng(path, rgba.data(), width, height))
+        throw std::runtime_error("cannot write " + path.string());
+    return path.string();
 }
 
 WorkingDir::WorkingDir(const std::filesystem::path& dir) : previous(std::filesystem::current_path())
@@ -60,5 +72,15 @@ std::filesystem::path runDir()
 {
     return KELVANDRIX_RUN_DIR;
 }
+
+bool writePng(const std::filesystem::path& path, const std::uint8_t* rgba, int width, int height)
+{
+    return stbi_write_png(path.c_str(), width, height, 4, rgba, width * 4) != 0;
+}
+
+const std::vector<std::uint8_t> kTwoByTwo = {
+    255, 0, 0, 255, 0, 255, 0, 128,
+    0, 0, 255, 255, 255, 255, 255, 255,
+};
 
 } // namespace testing_support

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <filesystem>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace testing_support {
 
@@ -16,6 +18,9 @@ public:
     const std::filesystem::path& path() const { return dir; }
     std::filesystem::path file(const std::string& name) const { return dir / name; }
     void write(const std::string& name, const std::string& bytes) const;
+    // Writes 8-bit RGBA pixels, rows from the top, as a PNG file; gives its path.
+    std::string writePng(const std::string& name, const std::vector<std::uint8_t>& rgba, int width,
+                         int height) const;
 
 private:
     std::filesystem::path dir;
@@ -36,5 +41,11 @@ private:
 std::string readFile(const std::filesystem::path& path);
 std::filesystem::path sourceDir();
 std::filesystem::path runDir();
+
+// Writes 8-bit RGBA pixels, rows from the top, as a PNG file.
+bool writePng(const std::filesystem::path& path, const std::uint8_t* rgba, int width, int height);
+
+// A 2x2 picture. Top row: red, half-transparent green; bottom row: blue, white.
+extern const std::vector<std::uint8_t> kTwoByTwo;
 
 } // namespace testing_support

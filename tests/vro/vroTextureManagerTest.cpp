@@ -9,28 +9,15 @@
 #include <type_traits>
 #include <vector>
 
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#include <stb/stb_image_write.h>
-
 using namespace testing_support;
 
 namespace {
 
 static_assert(!std::is_copy_constructible_v<vroTextureManager> && !std::is_copy_assignable_v<vroTextureManager>);
 
-const std::vector<std::uint8_t> kTwoByTwo = {
-    255, 0, 0, 255, 0, 255, 0, 128,
-    0, 0, 255, 255, 255, 255, 255, 255,
-};
-
 class TextureManager : public GLTest {
 protected:
-    std::string writePng(const std::string& name)
-    {
-        std::string path = dir.file(name).string();
-        EXPECT_NE(stbi_write_png(path.c_str(), 2, 2, 4, kTwoByTwo.data(), 8), 0);
-        return path;
-    }
+    std::string writePng(const std::string& name) { return dir.writePng(name, kTwoByTwo, 2, 2); }
 
     // Loads behind a real bar; gives the number of steps the bar advanced.
     int load()

@@ -9,20 +9,11 @@
 #include <type_traits>
 #include <vector>
 
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#include <stb/stb_image_write.h>
-
 using namespace testing_support;
 
 namespace {
 
 static_assert(!std::is_copy_constructible_v<vroTexture> && !std::is_copy_assignable_v<vroTexture>);
-
-// Top row: red, half-transparent green; bottom row: blue, white.
-const std::vector<std::uint8_t> kTwoByTwo = {
-    255, 0, 0, 255, 0, 255, 0, 128,
-    0, 0, 255, 255, 255, 255, 255, 255,
-};
 
 GLint levelParameter(GLuint texture, GLenum name)
 {
@@ -52,19 +43,13 @@ bool allZero(const std::vector<std::uint8_t>& bytes)
 
 class Texture : public GLTest {
 protected:
-    std::string writePng(const std::string& name, const std::vector<std::uint8_t>& rgba, int width, int height)
-    {
-        std::string path = dir.file(name).string();
-        EXPECT_NE(stbi_write_png(path.c_str(), width, height, 4, rgba.data(), width * 4), 0);
-        return path;
-    }
 
     TempDir dir;
 };
 
 TEST_F(Texture, FileTextureUploadsTheImageTopRowFirstWithTheEngineSampling)
 {
-    vroTexture texture(writePng("quad.png", kTwoByTwo, 2, 2));
+    vroTexture texture(dir.writePng("quad.png", kTwoByTwo, 2, 2));
     texture.Load();
 
     EXPECT_EQ(levelParameter(texture.getID(), GL_TEXTURE_WIDTH), 2);
@@ -80,7 +65,7 @@ TEST_F(Texture, FileTextureUploadsTheImageTopRowFirstWithTheEngineSampling)
 
 TEST_F(Texture, LoadLeavesTheActiveUnitActiveWithNothingBound)
 {
-    vroTexture texture(writePng("quad.png", kTwoByTwo, 2, 2));
+    vroTexture texture(dir.writePng("quad.png", kTwoByTwo, 2, 2));
     texture.BindToUnit(3);
     EXPECT_EQ(getInteger(GL_ACTIVE_TEXTURE), GL_TEXTURE3);
     EXPECT_EQ(getInteger(GL_TEXTURE_BINDING_2D), static_cast<GLint>(texture.getID()));
@@ -93,7 +78,7 @@ TEST_F(Texture, LoadLeavesTheActiveUnitActiveWithNothingBound)
 
 TEST_F(Texture, SecondLoadUploadsAgainWithoutDecodingAgain)
 {
-    std::string path = writePng("quad.png", kTwoByTwo, 2, 2);
+    std::string path = dir.writePng("quad.png", kTwoByTwo, 2, 2);
     vroTexture texture(path);
     texture.Load();
     std::filesystem::remove(path);
