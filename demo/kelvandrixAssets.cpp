@@ -6,9 +6,11 @@
 #include "vroShaderManager.h"
 #include "vroTextureManager.h"
 
+const char* const kTuneFile = "tolvenmark.mp3";
+
 void registerAssets(vroEngine& engine)
 {
-    engine.audio->setTune("tolvenmark.mp3", 127.0);
+    engine.audio->setTune(kTuneFile, 127.0);
 
     engine.shaderManager->addShader("FSQuad_flip", "noTransform_flipY.vs", "textured.fs");
     engine.shaderManager->addShader("text", "noTransform_flipY.vs", "addtext.fs");

@@ -14,6 +14,9 @@ struct TextList {
     std::vector<glm::vec2> positions;
 };
 
+// The production's music, in the run folder.
+extern const char* const kTuneFile;
+
 // The tune, programs, font, image and tracks of the production, by name.
 void registerAssets(vroEngine& engine);
 

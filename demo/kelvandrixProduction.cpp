@@ -8,17 +8,17 @@
 namespace {
 
 // Registration comes before the production's own GL objects are made.
-std::unique_ptr<vroEngine> registeredEngine(int width, int height, bool fullscreen)
+std::unique_ptr<vroEngine> registeredEngine(int width, int height, bool fullscreen, bool visible)
 {
-    auto engine = std::make_unique<vroEngine>(width, height, "KELVANDRIX", fullscreen);
+    auto engine = std::make_unique<vroEngine>(width, height, "KELVANDRIX", fullscreen, visible);
     registerAssets(*engine);
     return engine;
 }
 
 } // namespace
 
-Production::Production(int width, int height, bool fullscreen)
-    : engine(registeredEngine(width, height, fullscreen)),
+Production::Production(int width, int height, bool fullscreen, bool visible)
+    : engine(registeredEngine(width, height, fullscreen, visible)),
       sceneTarget(engine->window->getDimensions().x, engine->window->getDimensions().y),
       bigTexts(makeBigTexts()),
       greets(makeGreets())

@@ -13,7 +13,9 @@ class vroEngine;
 // order and released in the reverse one, the engine last.
 class Production {
 public:
-    Production(int width, int height, bool fullscreen);
+    // A production that is not visible draws into a hidden window, for
+    // reading its frames back.
+    Production(int width, int height, bool fullscreen, bool visible = true);
     ~Production();
 
     Production(const Production&) = delete;

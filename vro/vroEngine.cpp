@@ -22,10 +22,10 @@ vroEngine::vroEngine()
     createServices();
 }
 
-vroEngine::vroEngine(int width, int height, std::string title, bool fullscreen)
+vroEngine::vroEngine(int width, int height, std::string title, bool fullscreen, bool visible)
 {
     shaderManager = std::make_unique<vroShaderManager>(this);
-    window = std::make_unique<vroWindow>(width, height, std::move(title), fullscreen);
+    window = std::make_unique<vroWindow>(width, height, std::move(title), fullscreen, visible);
     createServices();
 }
 

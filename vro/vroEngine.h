@@ -22,7 +22,7 @@ class vroRenderer;
 class vroEngine {
 public:
     vroEngine();
-    vroEngine(int width, int height, std::string title, bool fullscreen);
+    vroEngine(int width, int height, std::string title, bool fullscreen, bool visible = true);
     ~vroEngine();
 
     vroEngine(const vroEngine&) = delete;

@@ -19,7 +19,8 @@ vroWindow::vroWindow()
     CreateWindow();
 }
 
-vroWindow::vroWindow(int width, int height, std::string title, bool fullscreen)
+vroWindow::vroWindow(int width, int height, std::string title, bool fullscreen, bool visible)
+    : visible(visible)
 {
     Init();
     Configure(width, height, std::move(title), fullscreen);
@@ -67,6 +68,7 @@ void vroWindow::setGLFWHints()
     glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 1);
     glfwWindowHint(GLFW_RESIZABLE, GL_FALSE);
+    glfwWindowHint(GLFW_VISIBLE, visible ? GL_TRUE : GL_FALSE);
 }
 
 void vroWindow::CreateWindow()

@@ -15,7 +15,9 @@ struct GLFWwindow;
 class vroWindow {
 public:
     vroWindow();
-    vroWindow(int width, int height, std::string title, bool fullscreen);
+    // A hidden window is never shown and has a framebuffer of exactly the
+    // size asked for, whatever the screen: for drawing that is only read back.
+    vroWindow(int width, int height, std::string title, bool fullscreen, bool visible = true);
     ~vroWindow();
 
     vroWindow(const vroWindow&) = delete;
@@ -50,5 +52,6 @@ private:
     glm::ivec2 size{0, 0};
     glm::ivec2 framebufferSize{0, 0};
     bool fullscreen = false;
+    bool visible = true;
     int mInitStatus = 0;
 };

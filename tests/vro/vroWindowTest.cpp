@@ -44,6 +44,25 @@ TEST_F(WindowTest, FramebufferIsClearedToOpaqueBlackAtCreation)
     GLTest::SetUpTestSuite();
 }
 
+TEST_F(WindowTest, HiddenWindowHasTheSizeAskedForEvenBeyondTheScreen)
+{
+    // 1920x1080 is larger than the virtual display's screen (1280x720).
+    GLTest::TearDownTestSuite();
+    {
+        vroWindow hidden(1920, 1080, "hidden", false, false);
+        EXPECT_EQ(glfwGetWindowAttrib(hidden.getHandle(), GLFW_VISIBLE), GLFW_FALSE);
+        EXPECT_EQ(hidden.getDimensions(), glm::ivec2(1920, 1080));
+        // The far corner really exists: it keeps a colour cleared into it.
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(1919, 1079, 1, 1);
+        hidden.clear(0.0f, 1.0f, 0.0f, 1.0f);
+        glDisable(GL_SCISSOR_TEST);
+        EXPECT_PIXEL_NEAR(readPixel(1919, 1079), 0, 255, 0, 255);
+        EXPECT_PIXEL_NEAR(readPixel(1918, 1078), 0, 0, 0, 255);
+    }
+    GLTest::SetUpTestSuite();
+}
+
 TEST_F(WindowTest, ClearVariantsSetColourAndAlpha)
 {
     window().clear(glm::vec3(1.0f, 0.5f, 0.0f));

@@ -1,0 +1,60 @@
+#include "vroFrameReader.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cstdio>
+#include <cstring>
+
+vroFrameReader::vroFrameReader(int width, int height, int slots)
+    : buffers(static_cast<std::size_t>(slots)),
+      pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4),
+      width(width),
+      height(height)
+{
+    assert(width > 0 && height > 0 && slots >= 1);
+    glGenBuffers(slots, buffers.data());
+    for (GLuint buffer : buffers) {
+        glBindBuffer(GL_PIXEL_PACK_BUFFER, buffer);
+        glBufferData(GL_PIXEL_PACK_BUFFER, static_cast<GLsizeiptr>(pixels.size()), nullptr, GL_STREAM_READ);
+    }
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+}
+
+vroFrameReader::~vroFrameReader()
+{
+    glDeleteBuffers(slots(), buffers.data());
+}
+
+void vroFrameReader::Queue()
+{
+    assert(queued < slots());
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, buffers[next]);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+    next = (next + 1) % slots();
+    ++queued;
+}
+
+const std::vector<std::uint8_t>& vroFrameReader::Take()
+{
+    assert(queued > 0);
+    const int oldest = (next - queued + slots()) % slots();
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, buffers[oldest]);
+    const auto* mapped = static_cast<const std::uint8_t*>(
+        glMapBufferRange(GL_PIXEL_PACK_BUFFER, 0, static_cast<GLsizeiptr>(pixels.size()), GL_MAP_READ_BIT));
+    // GL keeps rows bottom first; pictures and video encoders want the top first.
+    const std::size_t row = static_cast<std::size_t>(width) * 4;
+    if (mapped) {
+        for (int y = 0; y < height; ++y)
+            std::memcpy(&pixels[static_cast<std::size_t>(y) * row],
+                        mapped + static_cast<std::size_t>(height - 1 - y) * row, row);
+        glUnmapBuffer(GL_PIXEL_PACK_BUFFER);
+    } else {
+        std::fprintf(stderr, "frame reader: cannot map the pixels of a frame; it is handed out black\n");
+        std::fill(pixels.begin(), pixels.end(), std::uint8_t{0});
+    }
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+    --queued;
+    return pixels;
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include <epoxy/gl.h>
+
+// Reads whole frames back from the framebuffer bound for reading, through a
+// ring of pixel buffer objects: Queue starts the copy of the frame just drawn
+// and returns at once, so the driver finishes it while the next frame draws;
+// Take hands out the oldest queued frame as 8-bit RGBA, rows from the top.
+class vroFrameReader {
+public:
+    vroFrameReader(int width, int height, int slots = 2);
+    ~vroFrameReader();
+
+    vroFrameReader(const vroFrameReader&) = delete;
+    vroFrameReader& operator=(const vroFrameReader&) = delete;
+
+    // Needs a free slot (pending() < slots()).
+    void Queue();
+    // Needs a queued frame; waits for it if the copy is still running. The
+    // pixels stay valid until the next Take.
+    const std::vector<std::uint8_t>& Take();
+
+    int pending() const { return queued; }
+    int slots() const { return static_cast<int>(buffers.size()); }
+    std::size_t frameBytes() const { return pixels.size(); }
+
+private:
+    std::vector<GLuint> buffers;
+    std::vector<std::uint8_t> pixels;
+    int width;
+    int height;
+    int next = 0;   // the slot the next Queue fills
+    int queued = 0; // slots filled and not yet taken
+};
