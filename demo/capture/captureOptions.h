@@ -1,0 +1,29 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+// What one capture is asked to do, as read from the command line.
+struct CaptureOptions {
+    double fps = 60.0;
+    int width = 1280;
+    int height = 720;
+    double from = 0.0;
+    std::optional<double> to; // the end of the tune when not given
+    std::string out = "kelvandrix.mp4";
+    bool audio = true;
+    bool audioOnly = false;
+    int crf = 18;
+    bool stats = false;
+    std::string statsCsv; // empty: the table only
+    bool help = false;
+
+    // A name ending in '/' asks for a folder of numbered pictures.
+    bool writesPictures() const { return !out.empty() && out.back() == '/'; }
+};
+
+// The options, or one line naming what is wrong with them in `error`.
+std::optional<CaptureOptions> parseCaptureOptions(int argc, char** argv, std::string& error);
+
+// Every option with its default, for --help and after a usage error.
+const char* captureUsage();

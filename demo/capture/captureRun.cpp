@@ -1,0 +1,169 @@
+#include "captureRun.h"
+
+#include "frameCapture.h"
+#include "kelvandrixAssets.h"
+#include "outputFiles.h"
+#include "partStats.h"
+#include "pngSequence.h"
+#include "rangeAudio.h"
+#include "videoEncoder.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+namespace {
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+void requestStop(int)
+{
+    stopRequested = 1;
+}
+
+// Without SA_RESTART, so that a write blocked on the encoder returns at once.
+void catchStopSignals()
+{
+    struct sigaction action {};
+    action.sa_handler = requestStop;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    signal(SIGPIPE, SIG_IGN); // a vanished encoder shows as a failed write
+}
+
+bool fail(const std::string& problem)
+{
+    std::fprintf(stderr, "capture: %s\n", problem.c_str());
+    return false;
+}
+
+std::string seconds(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f s", value);
+    return text;
+}
+
+// The range of the options within a tune of `length` seconds, or nothing
+// after one line naming what is wrong.
+std::optional<FrameRange> rangeWithin(const CaptureOptions& options, double length)
+{
+    const double to = options.to.value_or(length);
+    if (options.from < 0.0 || to > length + 1e-9) {
+        fail("the range " + seconds(options.from) + " to " + seconds(to) + " lies outside the tune (0 to "
+             + seconds(length) + ")");
+        return std::nullopt;
+    }
+    const FrameRange range = FrameRange::covering(options.from, to, options.fps);
+    if (range.count() <= 0) {
+        fail("the range " + seconds(options.from) + " to " + seconds(to) + " holds no frame at "
+             + std::to_string(options.fps) + " frames per second");
+        return std::nullopt;
+    }
+    return range;
+}
+
+std::filesystem::path audioFileFor(const CaptureOptions& options)
+{
+    if (!options.audio)
+        return {};
+    if (options.writesPictures())
+        return std::filesystem::path(options.out) / "audio.wav";
+    return temporaryBeside(std::filesystem::path(options.out).replace_extension(".wav"), "capture-audio");
+}
+
+std::unique_ptr<FrameSink> makeSink(const CaptureOptions& options, const std::filesystem::path& audio)
+{
+    if (options.writesPictures())
+        return std::make_unique<PngSequence>(options.out, options.width, options.height);
+    auto encoder = std::make_unique<VideoEncoder>(
+        VideoEncoder::Settings{options.out, options.width, options.height, options.fps, options.crf, audio});
+    if (!encoder->Start())
+        return nullptr;
+    return encoder;
+}
+
+// The file's size, or for a folder of pictures the size of the range's pictures.
+std::uintmax_t bytesWritten(const CaptureOptions& options, const FrameRange& range)
+{
+    std::error_code unknown;
+    if (!options.writesPictures())
+        return std::filesystem::file_size(options.out, unknown);
+    std::uintmax_t bytes = 0;
+    for (long frame = range.first; frame < range.end; ++frame) {
+        const auto size = std::filesystem::file_size(std::filesystem::path(options.out) / PngSequence::fileName(frame), unknown);
+        if (!unknown)
+            bytes += size;
+    }
+    return bytes;
+}
+
+void printSummary(const CaptureOptions& options, const FrameRange& range, double elapsed)
+{
+    const std::string& file = options.out;
+    const std::uintmax_t bytes = bytesWritten(options, range);
+    std::fprintf(stderr, "capture: wrote \"%s\": %ld frames, %.3f s, %llu bytes, %.2f frames/s\n", file.c_str(),
+                 range.count(), static_cast<double>(range.count()) / range.fps, static_cast<unsigned long long>(bytes),
+                 elapsed > 0.0 ? static_cast<double>(range.count()) / elapsed : 0.0);
+}
+
+} // namespace
+
+bool runCapture(const CaptureOptions& options)
+{
+    catchStopSignals();
+    const auto start = std::chrono::steady_clock::now();
+    std::optional<FrameRange> range;
+    const std::filesystem::path audioFile = options.audioOnly ? std::filesystem::path() : audioFileFor(options);
+    {
+        // The music is decoded before the engine starts the audio layer for playing.
+        RangeAudio audio(kTuneFile);
+        if (!audio.isOpen() || !(range = rangeWithin(options, audio.lengthSeconds())))
+            return false;
+        if (options.audioOnly) {
+            if (!audio.WriteWav(*range, options.out))
+                return false;
+            printSummary(options, *range, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+            return true;
+        }
+        if (!audioFile.empty() && !audio.WriteWav(*range, audioFile))
+            return false;
+    }
+    // The audio file feeds the encoder; beside a video it is only temporary.
+    auto removeTemporaryAudio = [&] {
+        std::error_code ignored;
+        if (!options.writesPictures() && !audioFile.empty())
+            std::filesystem::remove(audioFile, ignored);
+    };
+
+    const std::unique_ptr<FrameSink> sink = makeSink(options, audioFile);
+    if (!sink) {
+        removeTemporaryAudio();
+        return false;
+    }
+    PartStats stats;
+    bool done = false;
+    {
+        FrameCapture capture(options.width, options.height);
+        done = capture.Run(*range, *sink, options.stats ? &stats : nullptr, stopRequested);
+    }
+    done = done && !stopRequested && sink->Finish();
+    if (!done)
+        sink->Abandon();
+    removeTemporaryAudio();
+    if (stopRequested)
+        return fail("interrupted; nothing was written under \"" + options.out + "\"");
+    if (!done)
+        return false;
+    printSummary(options, *range, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    if (options.stats) {
+        stats.PrintTable(stderr);
+        if (!options.statsCsv.empty() && !stats.WriteCsv(options.statsCsv))
+            return false;
+    }
+    return true;
+}

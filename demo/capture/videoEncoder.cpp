@@ -1,0 +1,171 @@
+#include "videoEncoder.h"
+
+#include "outputFiles.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+std::string number(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.9g", value);
+    return text;
+}
+
+} // namespace
+
+VideoEncoder::VideoEncoder(Settings settings)
+    : settings(std::move(settings)),
+      partial(temporaryBeside(this->settings.output, "capture")),
+      log(this->settings.output.string() + ".ffmpeg.log")
+{
+}
+
+VideoEncoder::~VideoEncoder()
+{
+    if (encoder > 0)
+        Abandon();
+}
+
+// "file:" keeps a name with ':' or a leading '-' a plain file name for ffmpeg.
+std::vector<std::string> VideoEncoder::arguments() const
+{
+    std::vector<std::string> args = {"ffmpeg", "-hide_banner", "-nostats", "-loglevel", "warning", "-y",
+                                     "-f", "rawvideo", "-pix_fmt", "rgba",
+                                     "-s", std::to_string(settings.width) + "x" + std::to_string(settings.height),
+                                     "-framerate", number(settings.fps), "-i", "pipe:0"};
+    if (!settings.audioWav.empty())
+        args.insert(args.end(), {"-i", "file:" + settings.audioWav.string()});
+    args.insert(args.end(), {"-map", "0:v"});
+    if (!settings.audioWav.empty())
+        args.insert(args.end(), {"-map", "1:a"});
+    args.insert(args.end(), {"-c:v", "libx264", "-preset", "veryfast", "-crf", std::to_string(settings.crf),
+                             "-pix_fmt", "yuv420p"});
+    if (!settings.audioWav.empty())
+        args.insert(args.end(), {"-c:a", "aac", "-b:a", "192k"});
+    args.insert(args.end(), {"-movflags", "+faststart", "file:" + partial.string()});
+    return args;
+}
+
+bool VideoEncoder::Start()
+{
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC) != 0) {
+        std::fprintf(stderr, "capture: cannot make a pipe to ffmpeg: %s\n", std::strerror(errno));
+        return false;
+    }
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    posix_spawn_file_actions_adddup2(&files, ends[0], STDIN_FILENO);
+    posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&files, STDERR_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+
+    // Its own process group: a Ctrl-C at the terminal is this program's to
+    // handle. Default signal handling, since ignored signals survive exec.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    for (int signal : {SIGINT, SIGTERM, SIGPIPE})
+        sigaddset(&defaults, signal);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF);
+
+    const std::vector<std::string> args = arguments();
+    std::vector<char*> argv;
+    for (const std::string& arg : args)
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    const int failed = posix_spawnp(&encoder, "ffmpeg", &files, &attributes, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&files);
+    posix_spawnattr_destroy(&attributes);
+    close(ends[0]);
+    if (failed != 0) {
+        encoder = -1;
+        close(ends[1]);
+        removeTemporaryFiles(false);
+        std::fprintf(stderr, "capture: cannot start ffmpeg: %s\n", std::strerror(failed));
+        return false;
+    }
+    pipeToEncoder = ends[1];
+    return true;
+}
+
+bool VideoEncoder::Write(long, const std::vector<std::uint8_t>& rgba)
+{
+    size_t done = 0;
+    while (done < rgba.size()) {
+        const ssize_t written = write(pipeToEncoder, rgba.data() + done, rgba.size() - done);
+        if (written < 0 && errno == EINTR)
+            return false; // a signal: the caller decides whether to stop
+        if (written <= 0) {
+            std::fprintf(stderr, "capture: ffmpeg stopped taking frames, see \"%s\"\n", log.c_str());
+            return false;
+        }
+        done += static_cast<size_t>(written);
+    }
+    return true;
+}
+
+int VideoEncoder::waitForEncoder()
+{
+    int status = 0;
+    while (waitpid(encoder, &status, 0) < 0 && errno == EINTR) {
+    }
+    encoder = -1;
+    return status;
+}
+
+bool VideoEncoder::Finish()
+{
+    close(pipeToEncoder);
+    pipeToEncoder = -1;
+    const int status = waitForEncoder();
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        removeTemporaryFiles(true);
+        std::fprintf(stderr, "capture: ffmpeg failed, see \"%s\"\n", log.c_str());
+        return false;
+    }
+    std::error_code failed;
+    std::filesystem::rename(partial, settings.output, failed);
+    if (failed) {
+        removeTemporaryFiles(true);
+        std::fprintf(stderr, "capture: cannot rename \"%s\" to \"%s\": %s\n", partial.c_str(),
+                     settings.output.c_str(), failed.message().c_str());
+        return false;
+    }
+    removeTemporaryFiles(false);
+    return true;
+}
+
+void VideoEncoder::Abandon()
+{
+    if (pipeToEncoder >= 0)
+        close(pipeToEncoder);
+    pipeToEncoder = -1;
+    if (encoder > 0) {
+        kill(encoder, SIGKILL);
+        waitForEncoder();
+    }
+    removeTemporaryFiles(false);
+}
+
+void VideoEncoder::removeTemporaryFiles(bool keepLog)
+{
+    std::error_code ignored;
+    std::filesystem::remove(partial, ignored);
+    if (!keepLog)
+        std::filesystem::remove(log, ignored);
+}

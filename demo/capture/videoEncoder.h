@@ -1,0 +1,52 @@
+#pragma once
+
+#include "frameSink.h"
+
+#include <filesystem>
+#include <string>
+
+#include <sys/types.h>
+
+// H.264 video (yuv420p) made by ffmpeg, fed raw RGBA frames through a pipe,
+// with an optional WAV file muxed in as AAC. ffmpeg is started from an
+// argument vector (no shell), in a process group of its own so that a Ctrl-C
+// reaches only this program, which then stops it. It writes under a temporary
+// name beside the output that is renamed into place only when ffmpeg has
+// finished successfully; its standard error goes to "<output>.ffmpeg.log",
+// removed on success and named in the error line on failure.
+class VideoEncoder : public FrameSink {
+public:
+    struct Settings {
+        std::filesystem::path output;
+        int width = 0;
+        int height = 0;
+        double fps = 0.0;
+        int crf = 18;
+        std::filesystem::path audioWav; // empty: no audio track
+    };
+
+    explicit VideoEncoder(Settings settings);
+    ~VideoEncoder() override;
+
+    VideoEncoder(const VideoEncoder&) = delete;
+    VideoEncoder& operator=(const VideoEncoder&) = delete;
+
+    // Starts ffmpeg; false after one line on standard error when it cannot.
+    bool Start();
+    bool Write(long number, const std::vector<std::uint8_t>& rgba) override;
+    bool Finish() override;
+    void Abandon() override;
+
+    std::vector<std::string> arguments() const;
+    const std::filesystem::path& logPath() const { return log; }
+
+private:
+    int waitForEncoder();
+    void removeTemporaryFiles(bool keepLog);
+
+    Settings settings;
+    std::filesystem::path partial;
+    std::filesystem::path log;
+    pid_t encoder = -1;
+    int pipeToEncoder = -1;
+};
