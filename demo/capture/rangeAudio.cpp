@@ -41,9 +41,8 @@ RangeAudio::RangeAudio(const std::string& tune) : tune(tune)
     // Device 0 plays nothing; decoding needs no more. A layer already started
     // by an engine is used as it is.
     initialised = BASS_Init(0, 44100, 0, nullptr, nullptr) != 0;
+    // A file that cannot be opened or decoded is named by the layer itself.
     stream = BASS_StreamCreateFile(FALSE, tune.c_str(), 0, 0, BASS_STREAM_DECODE);
-    if (stream == 0)
-        std::fprintf(stderr, "capture: cannot open the music \"%s\"\n", tune.c_str());
 }
 
 RangeAudio::~RangeAudio()
@@ -93,8 +92,10 @@ bool RangeAudio::WriteWav(const FrameRange& range, const std::filesystem::path& 
         std::fwrite(block.data(), 1, got, file);
         written += got;
     }
+    const bool writeFailed = std::ferror(file) != 0;
+    const bool closeFailed = std::fclose(file) != 0;
     std::error_code failed;
-    if (std::ferror(file) || std::fclose(file) != 0 || (std::filesystem::rename(partial, path, failed), failed)) {
+    if (writeFailed || closeFailed || (std::filesystem::rename(partial, path, failed), failed)) {
         std::filesystem::remove(partial, failed);
         std::fprintf(stderr, "capture: cannot write \"%s\"\n", path.c_str());
         return false;

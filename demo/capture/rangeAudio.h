@@ -10,7 +10,7 @@
 // stream the layer decodes for this purpose only.
 class RangeAudio {
 public:
-    // Opens the tune; one line on standard error when it cannot.
+    // Opens the tune; the audio layer names it on standard error when it cannot.
     explicit RangeAudio(const std::string& tune);
     ~RangeAudio();
 

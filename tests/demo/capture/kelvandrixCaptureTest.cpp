@@ -1,0 +1,295 @@
+// The capture program run whole on the small data set (flat colours whose
+// timing the tracks give), so that what each frame must show is known.
+#include "childProcess.h"
+#include "smallDataSet.h"
+#include "testFiles.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <set>
+#include <thread>
+
+#include <gtest/gtest.h>
+#include <stb/stb_image.h>
+
+using namespace testing_support;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr double kRowsPerSecond = 127.0 / 60.0 * 8.0;
+
+struct Outcome {
+    std::optional<int> status;
+    std::string error;
+    std::string output;
+};
+
+Outcome capture(const TempDir& dir, const std::vector<std::string>& arguments)
+{
+    ChildProcess program(KELVANDRIX_CAPTURE, dir.path(), arguments);
+    Outcome run;
+    run.status = program.waitForExit(120s);
+    run.error = program.standardError();
+    run.output = program.standardOutput();
+    return run;
+}
+
+std::set<std::string> filesIn(const std::filesystem::path& folder)
+{
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+std::string expectedDebugLines()
+{
+    std::string lines;
+    for (int i = 0; i < 10; ++i)
+        lines += "DEBUG: Getting track data\n";
+    return lines;
+}
+
+// The small data set's colour at a row (see smallDataSet.h), for rows below 60.
+std::array<int, 3> backgroundAtRow(double row)
+{
+    if (row < 20.0)
+        return {255, 0, 0};
+    if (row < 40.0)
+        return {0, 255, 0};
+    return {128, 128, 128};
+}
+
+class Capture : public ::testing::Test {
+protected:
+    TempDir dir;
+
+    void SetUp() override { makeSmallDataSet(dir); }
+
+    // One line of ffprobe's "key=value" output for the first stream of a kind.
+    std::string probe(const std::string& file, const std::string& stream, const std::string& entries) const
+    {
+        return runCommand("ffprobe -v error -count_frames -select_streams " + stream + " -show_entries stream="
+                          + entries + " -of default=nw=1 '" + dir.file(file).string() + "'");
+    }
+};
+
+TEST_F(Capture, PicturesAreTheSameInEveryRunAndEverySplitAndShowThePartOfTheirTime)
+{
+    const std::vector<std::string> common = {"--fps", "10", "--size", "48x32", "--no-audio"};
+    auto run = [&](const std::string& out, const std::string& from, const std::string& to) {
+        std::vector<std::string> arguments = common;
+        arguments.insert(arguments.end(), {"--from", from, "--to", to, "--out", out});
+        const Outcome result = capture(dir, arguments);
+        EXPECT_EQ(result.status, std::optional<int>(0)) << result.error;
+        EXPECT_EQ(result.output, expectedDebugLines());
+    };
+    run("first/", "1", "3");
+    run("second/", "1", "3");
+    run("split/", "1", "2");
+    run("split/", "2", "3");
+
+    std::set<std::string> expected;
+    for (int frame = 10; frame < 30; ++frame) {
+        char name[32];
+        std::snprintf(name, sizeof name, "frame_%06d.png", frame);
+        expected.insert(name);
+    }
+    ASSERT_EQ(filesIn(dir.file("first")), expected);
+    ASSERT_EQ(filesIn(dir.file("second")), expected);
+    ASSERT_EQ(filesIn(dir.file("split")), expected);
+
+    for (int frame = 10; frame < 30; ++frame) {
+        char name[32];
+        std::snprintf(name, sizeof name, "frame_%06d.png", frame);
+        const std::string first = readFile(dir.file("first") / name);
+        EXPECT_EQ(first, readFile(dir.file("second") / name)) << name << " differs between two runs";
+        EXPECT_EQ(first, readFile(dir.file("split") / name)) << name << " differs in the split capture";
+
+        // Frame n shows music time n / 10: the part changes at rows 20 and 40,
+        // between frames 11 and 12 and between 23 and 24.
+        int width = 0, height = 0, channels = 0;
+        std::unique_ptr<stbi_uc, void (*)(void*)> pixels(
+            stbi_load((dir.file("first") / name).c_str(), &width, &height, &channels, 4), stbi_image_free);
+        ASSERT_TRUE(pixels) << name;
+        ASSERT_EQ(width, 48);
+        ASSERT_EQ(height, 32);
+        const auto colour = backgroundAtRow(frame / 10.0 * kRowsPerSecond);
+        for (int corner : {0, (width * height - 1) * 4})
+            for (int c = 0; c < 3; ++c)
+                EXPECT_NEAR(pixels.get()[corner + c], colour[c], 2) << name << " channel " << c;
+    }
+}
+
+// The real production's ray-marched cubes and post pass read the clock: with
+// it held at each frame's music time, two captures agree byte for byte.
+TEST(CaptureOfTheProduction, TwoRunsGiveTheSameBytes)
+{
+    TempDir dir;
+    for (const char* out : {"first/", "second/"}) {
+        ChildProcess program(KELVANDRIX_CAPTURE, runDir(),
+                             {"--fps", "10", "--size", "96x54", "--from", "27.2", "--to", "27.5", "--no-audio",
+                              "--out", dir.file(out).string() + "/"});
+        ASSERT_EQ(program.waitForExit(60s), std::optional<int>(0)) << program.standardError();
+    }
+    for (const char* name : {"frame_000272.png", "frame_000273.png", "frame_000274.png"}) {
+        const std::string first = readFile(dir.file("first") / name);
+        ASSERT_FALSE(first.empty()) << name;
+        EXPECT_EQ(first, readFile(dir.file("second") / name)) << name;
+    }
+}
+
+// A tone burst at 1.5 s of the music; the video from 1 s must carry it at 0.5 s.
+TEST_F(Capture, VideoHasTheFramesOfTheRangeAndItsMusicInTime)
+{
+    runCommand("cd '" + dir.path().string() + "' && sox -n -r 44100 -c 2 a.wav trim 0 1.5 && "
+               "sox -n -r 44100 -c 2 b.wav synth 0.05 sine 1000 && sox -n -r 44100 -c 2 c.wav trim 0 5.95 && "
+               "sox a.wav b.wav c.wav burst.wav && lame --silent -b 192 burst.wav tolvenmark.mp3 && rm a.wav b.wav c.wav burst.wav");
+    const auto before = filesIn(dir.path());
+    // A name that a shell would split, quote or read as an option.
+    const std::string name = "-odd name; 'q'.mp4";
+    const Outcome run = capture(dir, {"--fps", "10", "--size", "64x36", "--from", "1", "--to", "3", "--out", name});
+    ASSERT_EQ(run.status, std::optional<int>(0)) << run.error;
+    EXPECT_EQ(run.output, expectedDebugLines());
+    auto after = filesIn(dir.path());
+    after.erase(name);
+    EXPECT_EQ(after, before) << "temporary files or the encoder's log were left";
+    EXPECT_NE(run.error.find("capture: wrote \"" + name + "\": 20 frames, 2.000 s"), std::string::npos) << run.error;
+    std::filesystem::rename(dir.file(name), dir.file("probe.mp4"));
+
+    EXPECT_EQ(probe("probe.mp4", "v", "codec_name,width,height,r_frame_rate,pix_fmt,nb_read_frames"),
+              "codec_name=h264\nwidth=64\nheight=36\npix_fmt=yuv420p\nr_frame_rate=10/1\nnb_read_frames=20\n");
+    EXPECT_EQ(probe("probe.mp4", "a", "codec_name"), "codec_name=aac\n");
+    const double audioSeconds = std::atof(probe("probe.mp4", "a", "duration").substr(9).c_str());
+    EXPECT_NEAR(audioSeconds, 2.0, 1024.0 / 44100.0);
+
+    runCommand("ffmpeg -v error -i '" + dir.file("probe.mp4").string() + "' -ac 1 -ar 44100 -f s16le '"
+               + dir.file("decoded.raw").string() + "'");
+    const std::string raw = readFile(dir.file("decoded.raw"));
+    ASSERT_GT(raw.size(), 44100u * 2);
+    const auto* samples = reinterpret_cast<const std::int16_t*>(raw.data());
+    const size_t count = raw.size() / 2;
+    int peak = 0;
+    for (size_t i = 0; i < count; ++i)
+        peak = std::max(peak, std::abs(static_cast<int>(samples[i])));
+    ASSERT_GT(peak, 4000) << "the tone burst is missing";
+    size_t onset = 0;
+    while (onset < count && std::abs(static_cast<int>(samples[onset])) < peak / 4)
+        ++onset;
+    EXPECT_NEAR(static_cast<double>(onset) / 44100.0, 0.5, 0.001);
+}
+
+TEST_F(Capture, BadInputIsOneLineAndWritesNothing)
+{
+    struct Case {
+        std::vector<std::string> arguments;
+        int status;
+        const char* problem;
+    };
+    const std::vector<Case> cases = {
+        {{"--frobnicate"}, 2, "capture: unknown option \"--frobnicate\""},
+        {{"--fps", "0"}, 2, "capture: --fps needs a positive number"},
+        {{"--fps", "ten"}, 2, "capture: --fps needs a positive number"},
+        {{"--size", "0x36"}, 2, "capture: --size needs WIDTHxHEIGHT"},
+        {{"--size", "64x"}, 2, "capture: --size needs WIDTHxHEIGHT"},
+        {{"--size", "99998x99998"}, 1, "is beyond the largest picture this OpenGL renders"},
+        {{"--size", "63x36", "--out", "v.mp4"}, 1, "is odd; H.264 video in yuv420p needs an even width and height"},
+        {{"--from", "3", "--to", "2", "--out", "v.mp4"}, 1, "holds no frame"},
+        {{"--from", "1", "--to", "9", "--out", "v.mp4"}, 1, "lies outside the tune"},
+        {{"--from", "-1", "--out", "v.mp4"}, 1, "lies outside the tune"},
+        {{"--out", "no/such/folder/v.mp4"}, 1, "cannot write into the folder of \"no/such/folder/v.mp4\""},
+    };
+    const auto before = filesIn(dir.path());
+    for (const Case& bad : cases) {
+        std::vector<std::string> arguments = {"--size", "64x36"};
+        arguments.insert(arguments.end(), bad.arguments.begin(), bad.arguments.end());
+        const Outcome run = capture(dir, arguments);
+        EXPECT_EQ(run.status, std::optional<int>(bad.status)) << bad.problem << ": " << run.error;
+        EXPECT_NE(run.error.find(bad.problem), std::string::npos) << run.error;
+        if (bad.status == 1)
+            EXPECT_EQ(std::count(run.error.begin(), run.error.end(), '\n'), 1) << run.error;
+        else
+            EXPECT_NE(run.error.find("usage: kelvandrix-capture"), std::string::npos);
+        EXPECT_EQ(run.output, "") << "nothing was loaded, so no track was read";
+    }
+
+    // No ffmpeg on the way: named before anything is drawn.
+    const std::string path = std::getenv("PATH");
+    setenv("PATH", dir.path().c_str(), 1);
+    const Outcome withoutEncoder = capture(dir, {"--size", "64x36", "--to", "1"});
+    setenv("PATH", path.c_str(), 1);
+    EXPECT_EQ(withoutEncoder.status, std::optional<int>(1));
+    EXPECT_EQ(withoutEncoder.error.rfind("capture: ffmpeg is not installed", 0), 0u) << withoutEncoder.error;
+
+    std::filesystem::rename(dir.file("tolvenmark.mp3"), dir.file("elsewhere.mp3"));
+    const Outcome withoutMusic = capture(dir, {"--size", "64x36", "--to", "1"});
+    std::filesystem::rename(dir.file("elsewhere.mp3"), dir.file("tolvenmark.mp3"));
+    EXPECT_EQ(withoutMusic.status, std::optional<int>(1));
+    EXPECT_EQ(withoutMusic.error, "audio: cannot open \"tolvenmark.mp3\"\n");
+
+    EXPECT_EQ(filesIn(dir.path()), before);
+}
+
+// The process ids of a process's children, from /proc.
+std::vector<pid_t> childrenOf(pid_t parent)
+{
+    std::ifstream list("/proc/" + std::to_string(parent) + "/task/" + std::to_string(parent) + "/children");
+    std::vector<pid_t> children;
+    for (pid_t child; list >> child;)
+        children.push_back(child);
+    return children;
+}
+
+TEST_F(Capture, InterruptedCaptureLeavesNoFileAndNoEncoder)
+{
+    const auto before = filesIn(dir.path());
+    ChildProcess program(KELVANDRIX_CAPTURE, dir.path(),
+                         {"--fps", "30", "--size", "320x180", "--to", "7", "--out", "v.mp4"});
+    // Well under way: the first tenth done, the encoder writing.
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (program.standardError().find(" 10%") == std::string::npos && program.running()
+           && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(20ms);
+    const std::vector<pid_t> encoders = childrenOf(program.pid());
+    ASSERT_EQ(encoders.size(), 1u) << program.standardError();
+    kill(program.pid(), SIGINT);
+    EXPECT_EQ(program.waitForExit(30s), std::optional<int>(1));
+    EXPECT_NE(program.standardError().find("capture: interrupted; nothing was written under \"v.mp4\""),
+              std::string::npos)
+        << program.standardError();
+    EXPECT_NE(kill(encoders[0], 0), 0) << "ffmpeg still runs";
+    EXPECT_EQ(filesIn(dir.path()), before);
+}
+
+TEST_F(Capture, ParallelSegmentsMakeTheSameVideoAsOneCapture)
+{
+    const std::vector<std::string> common = {"--fps", "10", "--size", "64x36", "--to", "4"};
+    std::vector<std::string> single = common;
+    single.insert(single.end(), {"--out", "single.mp4"});
+    const Outcome one = capture(dir, single);
+    ASSERT_EQ(one.status, std::optional<int>(0)) << one.error;
+
+    std::vector<std::string> parallel = common;
+    parallel.insert(parallel.end(), {"--jobs", "2", "--out", "parallel.mp4"});
+    setenv("KELVANDRIX_CAPTURE", KELVANDRIX_CAPTURE, 1);
+    ChildProcess script(KELVANDRIX_CAPTURE_PARALLEL, dir.path(), parallel);
+    ASSERT_EQ(script.waitForExit(120s), std::optional<int>(0)) << script.standardError();
+
+    for (const char* entries : {"nb_read_frames,r_frame_rate,width,height", "codec_name"})
+        EXPECT_EQ(probe("parallel.mp4", "v", entries), probe("single.mp4", "v", entries));
+    EXPECT_EQ(probe("parallel.mp4", "v", "nb_read_frames"), "nb_read_frames=40\n");
+    EXPECT_EQ(probe("parallel.mp4", "a", "codec_name,duration"), probe("single.mp4", "a", "codec_name,duration"));
+    auto after = filesIn(dir.path());
+    after.erase("single.mp4");
+    after.erase("parallel.mp4");
+    TempDir fresh;
+    makeSmallDataSet(fresh);
+    EXPECT_EQ(after, filesIn(fresh.path())) << "the script left its pieces behind";
+}
+
+} // namespace
