@@ -7,4 +7,5 @@ cd "$(dirname "$0")"
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/release -j"$(nproc)"
 cd build/release/run
+export WITH_DISPLAY_NOTICE="run.sh: no display here, so the production plays on an invisible virtual display; for a video of it run: cd build/release/run && ../../../scripts/with-display ./kelvandrix-capture"
 exec ../../../scripts/with-display ./kelvandrix

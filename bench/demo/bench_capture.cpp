@@ -1,0 +1,89 @@
+// What capturing adds to drawing: frames of the cubes part at 1280x720 drawn
+// with the music paused and the clock held at each frame's time, once with
+// nothing more than presenting them (the baseline, before and after), once
+// through the capture: read back through pixel buffers and encoded by ffmpeg
+// to H.264. Target: the capture adds under 15 %. Run from the run folder:
+//   scripts/with-display sh -c 'cd build/test/run && ../bench/demo/bench_capture'
+#include "frameCapture.h"
+#include "frameRange.h"
+#include "kelvandrixProduction.h"
+#include "videoEncoder.h"
+#include "vroAudio.h"
+#include "vroEngine.h"
+#include "vroTimer.h"
+#include "vroWindow.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include <unistd.h>
+
+namespace {
+
+constexpr int kWidth = 1280;
+constexpr int kHeight = 720;
+// Cubes from bar 14.4, at 60 frames per second.
+const FrameRange kRange = FrameRange::covering(27.2, 27.2 + 40.0 / 60.0, 60.0);
+
+double secondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Milliseconds per frame of drawing and presenting only.
+double drawOnly()
+{
+    Production production(kWidth, kHeight, false, false);
+    production.Start();
+    vroEngine& engine = production.getEngine();
+    engine.audio->Pause();
+    auto draw = [&](long frame) {
+        engine.audio->SeekTo(kRange.seconds(frame));
+        engine.timer->Hold(engine.audio->GetPosition());
+        engine.IsRunning();
+        production.RunFrame();
+        engine.window->update();
+    };
+    draw(kRange.first); // as the capture, one frame to warm the driver
+    const auto start = std::chrono::steady_clock::now();
+    for (long frame = kRange.first; frame < kRange.end; ++frame)
+        draw(frame);
+    return secondsSince(start) * 1e3 / static_cast<double>(kRange.count());
+}
+
+// Milliseconds per frame of the whole capture, loading left out.
+double capture(const std::filesystem::path& output)
+{
+    VideoEncoder encoder({output, kWidth, kHeight, kRange.fps, 18, {}});
+    if (!encoder.Start())
+        std::exit(1);
+    FrameCapture frames(kWidth, kHeight);
+    static volatile std::sig_atomic_t never = 0;
+    const auto start = std::chrono::steady_clock::now();
+    if (!frames.Run(kRange, encoder, nullptr, never) || !encoder.Finish())
+        std::exit(1);
+    return secondsSince(start) * 1e3 / static_cast<double>(kRange.count());
+}
+
+} // namespace
+
+int main()
+{
+    const auto output = std::filesystem::temp_directory_path() / ("bench_capture_" + std::to_string(getpid()) + ".mp4");
+    const double before = drawOnly();
+    const double captured = capture(output);
+    const double after = drawOnly();
+    std::filesystem::remove(output);
+
+    const double baseline = (before + after) / 2.0;
+    std::fprintf(stderr, "\n%-44s %10s\n", "cubes, 1280x720, 40 frames", "ms/frame");
+    std::fprintf(stderr, "%-44s %10.1f\n", "draw and present (baseline, before)", before);
+    std::fprintf(stderr, "%-44s %10.1f\n", "draw and present (baseline, after)", after);
+    std::fprintf(stderr, "%-44s %10.1f\n", "capture: draw, read back, encode H.264", captured);
+    std::fprintf(stderr, "%-44s %9.1f%%  (target < 15 %%)\n", "added by reading back and encoding",
+                 100.0 * (captured - baseline) / baseline);
+    return 0;
+}
