@@ -111,6 +111,7 @@ bool VideoEncoder::Write(long, const std::vector<std::uint8_t>& rgba)
         if (written < 0 && errno == EINTR)
             return false; // a signal: the caller decides whether to stop
         if (written <= 0) {
+            encoderFailed = true;
             std::fprintf(stderr, "capture: ffmpeg stopped taking frames, see \"%s\"\n", log.c_str());
             return false;
         }
@@ -159,7 +160,8 @@ void VideoEncoder::Abandon()
         kill(encoder, SIGKILL);
         waitForEncoder();
     }
-    removeTemporaryFiles(false);
+    // The log of an encoder that failed has been named to the user.
+    removeTemporaryFiles(encoderFailed);
 }
 
 void VideoEncoder::removeTemporaryFiles(bool keepLog)

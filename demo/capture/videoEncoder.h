@@ -49,4 +49,5 @@ private:
     std::filesystem::path log;
     pid_t encoder = -1;
     int pipeToEncoder = -1;
+    bool encoderFailed = false;
 };

@@ -226,6 +226,18 @@ TEST_F(Capture, BadInputIsOneLineAndWritesNothing)
     EXPECT_EQ(withoutEncoder.status, std::optional<int>(1));
     EXPECT_EQ(withoutEncoder.error.rfind("capture: ffmpeg is not installed", 0), 0u) << withoutEncoder.error;
 
+    // An encoder that fails: its log is kept and named, no video appears.
+    TempDir bin;
+    bin.write("ffmpeg", "#!/bin/sh\necho 'cannot encode today' >&2\nexit 1\n");
+    std::filesystem::permissions(bin.file("ffmpeg"), std::filesystem::perms::owner_all);
+    setenv("PATH", (bin.path().string() + ":" + path).c_str(), 1);
+    const Outcome failingEncoder = capture(dir, {"--size", "64x36", "--to", "1", "--out", "v.mp4"});
+    setenv("PATH", path.c_str(), 1);
+    EXPECT_EQ(failingEncoder.status, std::optional<int>(1));
+    EXPECT_NE(failingEncoder.error.find("see \"v.mp4.ffmpeg.log\""), std::string::npos) << failingEncoder.error;
+    EXPECT_EQ(readFile(dir.file("v.mp4.ffmpeg.log")), "cannot encode today\n");
+    std::filesystem::remove(dir.file("v.mp4.ffmpeg.log"));
+
     std::filesystem::rename(dir.file("tolvenmark.mp3"), dir.file("elsewhere.mp3"));
     const Outcome withoutMusic = capture(dir, {"--size", "64x36", "--to", "1"});
     std::filesystem::rename(dir.file("elsewhere.mp3"), dir.file("tolvenmark.mp3"));
