@@ -111,55 +111,66 @@ void printSummary(const CaptureOptions& options, const FrameRange& range, double
                  elapsed > 0.0 ? static_cast<double>(range.count()) / elapsed : 0.0);
 }
 
+// Checks the range against the tune and writes its music: to --out alone with
+// --audio-only, else to `audioFile` unless that is empty. The range, or nothing.
+std::optional<FrameRange> writeMusic(const CaptureOptions& options, const std::filesystem::path& audioFile)
+{
+    RangeAudio audio(kTuneFile);
+    std::optional<FrameRange> range;
+    if (!audio.isOpen() || !(range = rangeWithin(options, audio.lengthSeconds())))
+        return std::nullopt;
+    const std::filesystem::path target = options.audioOnly ? std::filesystem::path(options.out) : audioFile;
+    if (!target.empty() && !audio.WriteWav(*range, target))
+        return std::nullopt;
+    return range;
+}
+
+// Draws the range into the sink and finishes it; on interruption or failure
+// abandons it. False after one line on standard error.
+bool captureFrames(const CaptureOptions& options, const FrameRange& range, FrameSink& sink, PartStats& stats)
+{
+    bool drawn = false;
+    {
+        FrameCapture capture(options.width, options.height);
+        drawn = capture.Run(range, sink, options.stats ? &stats : nullptr, stopRequested);
+    }
+    if (drawn && !stopRequested)
+        return sink.Finish();
+    sink.Abandon();
+    if (!stopRequested)
+        return false;
+    if (options.writesPictures())
+        return fail("interrupted; the pictures finished so far stay in \"" + options.out + "\"");
+    return fail("interrupted; nothing was written under \"" + options.out + "\"");
+}
+
 } // namespace
 
 bool runCapture(const CaptureOptions& options)
 {
     catchStopSignals();
     const auto start = std::chrono::steady_clock::now();
-    std::optional<FrameRange> range;
+    auto elapsed = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
+    // The music is decoded before the engine starts the audio layer for playing.
     const std::filesystem::path audioFile = options.audioOnly ? std::filesystem::path() : audioFileFor(options);
-    {
-        // The music is decoded before the engine starts the audio layer for playing.
-        RangeAudio audio(kTuneFile);
-        if (!audio.isOpen() || !(range = rangeWithin(options, audio.lengthSeconds())))
-            return false;
-        if (options.audioOnly) {
-            if (!audio.WriteWav(*range, options.out))
-                return false;
-            printSummary(options, *range, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-            return true;
-        }
-        if (!audioFile.empty() && !audio.WriteWav(*range, audioFile))
-            return false;
+    const std::optional<FrameRange> range = writeMusic(options, audioFile);
+    if (!range)
+        return false;
+    if (options.audioOnly) {
+        printSummary(options, *range, elapsed());
+        return true;
     }
-    // The audio file feeds the encoder; beside a video it is only temporary.
-    auto removeTemporaryAudio = [&] {
-        std::error_code ignored;
-        if (!options.writesPictures() && !audioFile.empty())
-            std::filesystem::remove(audioFile, ignored);
-    };
 
     const std::unique_ptr<FrameSink> sink = makeSink(options, audioFile);
-    if (!sink) {
-        removeTemporaryAudio();
-        return false;
-    }
     PartStats stats;
-    bool done = false;
-    {
-        FrameCapture capture(options.width, options.height);
-        done = capture.Run(*range, *sink, options.stats ? &stats : nullptr, stopRequested);
-    }
-    done = done && !stopRequested && sink->Finish();
-    if (!done)
-        sink->Abandon();
-    removeTemporaryAudio();
-    if (stopRequested)
-        return fail("interrupted; nothing was written under \"" + options.out + "\"");
+    const bool done = sink && captureFrames(options, *range, *sink, stats);
+    // The music feeds the encoder; beside a video it is only temporary.
+    std::error_code ignored;
+    if (!options.writesPictures() && !audioFile.empty())
+        std::filesystem::remove(audioFile, ignored);
     if (!done)
         return false;
-    printSummary(options, *range, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    printSummary(options, *range, elapsed());
     if (options.stats) {
         stats.PrintTable(stderr);
         if (!options.statsCsv.empty() && !stats.WriteCsv(options.statsCsv))
