@@ -158,7 +158,7 @@ const char* captureUsage()
            "                  and the range's music as audio.wav beside them\n"
            "  --no-audio      no music track (no audio.wav for pictures)\n"
            "  --audio-only    write only the range's music, as 16-bit PCM WAV, to --out (default off)\n"
-           "  --crf N         H.264 quality, 0 (lossless) to 51 (default 18)\n"
+           "  --crf N         H.264 quality (x264, fastest preset), 0 (lossless) to 51 (default 18)\n"
            "  --stats [F.csv] CPU and GPU time per frame for each part, as a table on standard error\n"
            "                  at the end and, given a name ending in .csv, as CSV too (default off)\n"
            "  --help          this text\n"

@@ -50,7 +50,10 @@ std::vector<std::string> VideoEncoder::arguments() const
     args.insert(args.end(), {"-map", "0:v"});
     if (!settings.audioWav.empty())
         args.insert(args.end(), {"-map", "1:a"});
-    args.insert(args.end(), {"-c:v", "libx264", "-preset", "veryfast", "-crf", std::to_string(settings.crf),
+    // The encoder shares the cores with software GL: x264's fastest preset
+    // takes about 10 ms of CPU for a 1280x720 frame, "veryfast" 37 ms, for
+    // files about a fifth larger at the same quality.
+    args.insert(args.end(), {"-c:v", "libx264", "-preset", "ultrafast", "-crf", std::to_string(settings.crf),
                              "-pix_fmt", "yuv420p"});
     if (!settings.audioWav.empty())
         args.insert(args.end(), {"-c:a", "aac", "-b:a", "192k"});
