@@ -25,7 +25,6 @@ public:
 
     int pending() const { return queued; }
     int slots() const { return static_cast<int>(buffers.size()); }
-    std::size_t frameBytes() const { return pixels.size(); }
 
 private:
     std::vector<GLuint> buffers;

@@ -37,10 +37,9 @@ public:
     bool Finish() override;
     void Abandon() override;
 
-    std::vector<std::string> arguments() const;
-    const std::filesystem::path& logPath() const { return log; }
-
 private:
+    // ffmpeg's command line, one word per argument.
+    std::vector<std::string> arguments() const;
     int waitForEncoder();
     void removeTemporaryFiles(bool keepLog);
 
