@@ -168,9 +168,11 @@ bassStream::Heard bassStream::playingPosition()
     const double sinceAnchor = bassSteadyClock::now() - latest.time;
     const double reached = latest.frame + sinceAnchor / latest.period * latest.bufferFrames;
     // A late pull must not freeze the position, so it runs on past a full
-    // buffer for one more; it never runs past music that was not handed out.
+    // buffer for one more, as far as the decoder has gone; it never runs
+    // past music that was not handed out or cannot be.
     const double limit = latest.delivered == latest.bufferFrames
-                             ? static_cast<double>(latest.frame) + 2.0 * latest.bufferFrames
+                             ? static_cast<double>(std::min(latest.frame + 2 * int64_t{latest.bufferFrames},
+                                                            track->decodedFrames()))
                              : static_cast<double>(latest.frame + latest.delivered);
     const double total = static_cast<double>(length());
     lastHeard = std::max(lastHeard, std::min({reached, limit, total}));
