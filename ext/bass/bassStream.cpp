@@ -118,6 +118,8 @@ bool bassStream::play(bool restart)
 
 bool bassStream::pause()
 {
+    if (decoding)
+        return false;
     const Heard heard = observe();
     if (heard.state != State::Playing && heard.state != State::Stalled)
         return false;

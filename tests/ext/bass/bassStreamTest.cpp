@@ -327,6 +327,7 @@ TEST_F(bassStreamTest, DecodeOnlyStreamsInfoAndFree)
     // Never played; read in whole frames, from where it is sought to.
     char buffer[64];
     EXPECT_FALSE(BASS_ChannelPlay(decoded, FALSE));
+    EXPECT_FALSE(BASS_ChannelPause(decoded));
     EXPECT_EQ(BASS_ChannelGetData(played, buffer, sizeof buffer), ~DWORD{0});
     EXPECT_EQ(BASS_ChannelIsActive(decoded), static_cast<DWORD>(BASS_ACTIVE_PLAYING));
     EXPECT_EQ(BASS_ChannelGetData(decoded, buffer, 11), 8u);
