@@ -233,6 +233,7 @@ void bassStream::render(int16_t* out, int frames, double heardAt)
     int64_t delivered = 0;
     bool stalled = false;
     if (rendering) {
+        // Decoded frames first: the length read after them is at least as new.
         const int64_t ready = track->decodedFrames();
         const int64_t wanted = std::clamp<int64_t>(length() - cursor, 0, frames);
         delivered = std::clamp<int64_t>(ready - cursor, 0, wanted);

@@ -155,9 +155,9 @@ TEST_F(bassStreamTest, TruncatedFilesEndWhereDecodingEnds)
         streams.push_back(open(truncateCopy(whole, dir.file(cut.name), cut.bytes)));
         BASS_ChannelPlay(streams.back(), FALSE);
     }
+    const auto playing = [](HSTREAM s) { return BASS_ChannelIsActive(s) != BASS_ACTIVE_STOPPED; };
     const double deadline = wallSeconds() + 2.0;
-    while (wallSeconds() < deadline &&
-           std::any_of(streams.begin(), streams.end(), [](HSTREAM s) { return BASS_ChannelIsActive(s) != BASS_ACTIVE_STOPPED; }))
+    while (wallSeconds() < deadline && std::any_of(streams.begin(), streams.end(), playing))
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_EQ(lineCount(said), std::size(cuts)) << said;
@@ -248,10 +248,12 @@ TEST_F(bassStreamTest, WavFilesOpenPlayAndDecodeOrAreRefused)
         {"five_channels.wav", riffWave(wavFormat(5, 8000) + wavChunk("data", monoData)), 0, "is not 16-bit PCM"},
         {"short_format.wav", riffWave(wavChunk("fmt ", wavFormat(1, 8000).substr(8, 12)) + wavChunk("data", monoData)),
          0, "is not 16-bit PCM"},
-        {"chunk_past_end.wav", riffWave(wavFormat(1, 8000) + wavChunk("LIST", "abcd", 100000) + wavChunk("data", monoData)),
+        {"chunk_past_end.wav",
+         riffWave(wavFormat(1, 8000) + wavChunk("LIST", "abcd", 100000) + wavChunk("data", monoData)),
          0, "has a chunk that runs past its end"},
         {"no_data.wav", riffWave(wavFormat(1, 8000)), 0, "has no data chunk"},
-        {"data_first.wav", riffWave(wavChunk("data", monoData) + wavFormat(1, 8000)), 0, "has its data before its format"},
+        {"data_first.wav", riffWave(wavChunk("data", monoData) + wavFormat(1, 8000)), 0,
+         "has its data before its format"},
         {"empty_data.wav", riffWave(wavFormat(1, 8000) + wavChunk("data", "")), 0, "holds no samples"},
         {"data_past_end.wav", riffWave(wavFormat(1, 8000) + wavChunk("data", "", 1600)), 0, "holds no samples"},
     };
