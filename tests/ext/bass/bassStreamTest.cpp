@@ -155,10 +155,17 @@ TEST_F(bassStreamTest, TruncatedFilesEndWhereDecodingEnds)
         streams.push_back(open(truncateCopy(whole, dir.file(cut.name), cut.bytes)));
         BASS_ChannelPlay(streams.back(), FALSE);
     }
-    const auto playing = [](HSTREAM s) { return BASS_ChannelIsActive(s) != BASS_ACTIVE_STOPPED; };
+    // Never stalled at the cut: playing, then stopped.
+    bool stalled = false;
+    const auto playing = [&stalled](HSTREAM s) {
+        const DWORD state = BASS_ChannelIsActive(s);
+        stalled = stalled || state == BASS_ACTIVE_STALLED;
+        return state != BASS_ACTIVE_STOPPED;
+    };
     const double deadline = wallSeconds() + 2.0;
-    while (wallSeconds() < deadline && std::any_of(streams.begin(), streams.end(), playing))
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    while (wallSeconds() < deadline && std::count_if(streams.begin(), streams.end(), playing) > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_FALSE(stalled);
     const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_EQ(lineCount(said), std::size(cuts)) << said;
 
