@@ -40,8 +40,6 @@ int vroAudio::HowManyItems() const
     return hasTune;
 }
 
-// Advances the bar only for the step it announced: without a tune there is
-// none, and an extra step would overfill the bar.
 // The bar advances once even without a tune, one step more than announced:
 // the bar then reads full rather than short when loading ends.
 void vroAudio::Load(vroProgressBar& bar)

@@ -59,19 +59,30 @@ vroTexture::vroTexture(glm::ivec2 dimensions, GLenum type)
 
 vroTexture::vroTexture(glm::ivec2 dimensions, GLenum format, GLenum type)
     : object(std::make_unique<vroTextureObject>(GL_TEXTURE_2D, GL_RGBA))
-    , data(zeroFilledBuffer(dimensions))
     , dimensions(dimensions)
     , format(format)
     , type(type)
 {
+    assert(dimensions.x > 0 && dimensions.y > 0 && "a texture has at least one pixel");
 }
 
 vroTexture::~vroTexture() = default;
 
 void vroTexture::Load()
 {
-    if (!data)
+    if (asset && !data)
         takeDecodedImage();
+    if (data)
+        object->Upload(data.get(), format, type, dimensions);
+    else
+        uploadZeros();
+}
+
+void vroTexture::uploadZeros()
+{
+    if (object->UploadZeros(format, type, dimensions))
+        return;
+    data.reset(zeroFilledBuffer(dimensions));
     object->Upload(data.get(), format, type, dimensions);
 }
 

@@ -11,17 +11,19 @@ class vroTextureAsset;
 class vroTextureObject;
 
 // The engine's one texture kind: 2D, internal format GL_RGBA, nearest
-// filtering, clamp to edge, no mipmaps. The CPU pixel buffer stays for the
-// texture's whole life so that Load can re-specify the image from it at any
-// time (the text overlay clears its canvas that way).
+// filtering, clamp to edge, no mipmaps. Load can re-specify the image at any
+// time: a texture made from pixels keeps its CPU pixel buffer for its whole
+// life for that, and a blank one is cleared to zeros again by the driver (the
+// text overlay clears its canvas that way).
 class vroTexture {
 public:
     // From an image file, decoded on the first Load.
     explicit vroTexture(std::string fileName);
     // Adopts `pixels` (from malloc; released with free) as RGBA of `type`.
     vroTexture(void* pixels, glm::ivec2 dimensions, GLenum type);
-    // Zero-filled, with room for four 32-bit components per pixel whatever
-    // the format and type.
+    // Blank: all zeros after every Load, whatever the format and type. No
+    // CPU buffer is kept (only a driver that cannot clear textures gets one
+    // of zeros, at the first Load).
     vroTexture(glm::ivec2 dimensions, GLenum type);
     vroTexture(glm::ivec2 dimensions, GLenum format, GLenum type);
     ~vroTexture();
@@ -37,6 +39,7 @@ public:
 
 private:
     void takeDecodedImage();
+    void uploadZeros();
 
     struct FreeDeleter {
         void operator()(void* pointer) const { std::free(pointer); }

@@ -13,6 +13,24 @@ vroTextureObject::~vroTextureObject()
 
 void vroTextureObject::Upload(const void* pixels, GLenum format, GLenum type, glm::ivec2 size)
 {
+    specify(pixels, format, type, size);
+    glBindTexture(target, 0);
+}
+
+bool vroTextureObject::UploadZeros(GLenum format, GLenum type, glm::ivec2 size)
+{
+    if (epoxy_gl_version() < 44 && !epoxy_has_gl_extension("GL_ARB_clear_texture"))
+        return false;
+    // Storage without pixels, then a clear on the driver's side: no zero
+    // buffer is written, read or copied on the CPU.
+    specify(nullptr, format, type, size);
+    glClearTexImage(id, 0, format, type, nullptr);
+    glBindTexture(target, 0);
+    return true;
+}
+
+void vroTextureObject::specify(const void* pixels, GLenum format, GLenum type, glm::ivec2 size)
+{
     dimensions = size;
     glBindTexture(target, id);
     glTexParameteri(target, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
@@ -20,7 +38,6 @@ void vroTextureObject::Upload(const void* pixels, GLenum format, GLenum type, gl
     glTexParameteri(target, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(target, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glTexImage2D(target, 0, static_cast<GLint>(internalFormat), dimensions.x, dimensions.y, 0, format, type, pixels);
-    glBindTexture(target, 0);
 }
 
 void vroTextureObject::BindToUnit(GLuint unit)

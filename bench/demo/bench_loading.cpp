@@ -7,14 +7,27 @@
 #include "vroEngine.h"
 #include "vroProgressBar.h"
 #include "vroShaderProgram.h"
+#include "vroTexture.h"
+#include "vroTextureAsset.h"
+#include "vroTextureObject.h"
 #include "vroUtils.h"
+#include "vroWindow.h"
+
+#include <epoxy/gl.h>
+#define STB_IMAGE_WRITE_STATIC
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb/stb_image_write.h>
 
 #include <chrono>
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
+#include <memory>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 #include <unistd.h>
 
 namespace {
@@ -74,6 +87,84 @@ void barFrameMilliseconds(vroEngine& engine, double& firstDraw, double& laterDra
     laterDraws = since(start) / 22.0;
 }
 
+// The overlay's blank canvas as it was first made: a zero buffer of 16 bytes
+// a pixel (room for any format), kept on the CPU and uploaded whole.
+double canvasFromZeroBuffer(glm::ivec2 size)
+{
+    const auto start = Clock::now();
+    vroTextureObject canvas(GL_TEXTURE_2D, GL_RGBA);
+    std::unique_ptr<void, void (*)(void*)> zeros(std::calloc(static_cast<size_t>(size.x) * size.y, 16), std::free);
+    canvas.Upload(zeros.get(), GL_RGBA, GL_UNSIGNED_BYTE, size);
+    glFinish();
+    return since(start);
+}
+
+// The canvas as the overlay makes it now: storage cleared by the driver.
+double canvasClearedByDriver(glm::ivec2 size)
+{
+    const auto start = Clock::now();
+    vroTexture canvas(size, GL_UNSIGNED_BYTE);
+    canvas.Load();
+    glFinish();
+    return since(start);
+}
+
+// Both ways in turn, the fastest of several each, as the machine may be busy.
+void compareCanvases(glm::ivec2 size)
+{
+    double zeroBuffer = 1e9, cleared = 1e9;
+    for (int i = 0; i < 15; ++i) {
+        zeroBuffer = std::min(zeroBuffer, canvasFromZeroBuffer(size));
+        cleared = std::min(cleared, canvasClearedByDriver(size));
+    }
+    std::printf("the overlay's %dx%d canvas, fastest of 15:\n", size.x, size.y);
+    std::printf("  cleared by the driver (now):           %6.2f ms\n", cleared);
+    std::printf("  zero buffer uploaded (baseline):       %6.2f ms (%.1f times)\n", zeroBuffer, zeroBuffer / cleared);
+}
+
+// Decoding a picture file as the texture manager does.
+double decodeMilliseconds(const std::string& file)
+{
+    const auto start = Clock::now();
+    vroTextureAsset asset(file);
+    asset.LoadData();
+    const double took = since(start);
+    std::free(asset.getData());
+    return took;
+}
+
+// The closing picture as the run folder has it (stored, unfiltered) and, as
+// the baseline, the same pixels compressed as stb writes them by default,
+// which is how the picture was first written.
+void compareClosingPictures()
+{
+    vroTextureAsset picture("ende.png");
+    picture.LoadData();
+    const glm::ivec2 size = picture.getDimensions();
+    std::unique_ptr<unsigned char, void (*)(void*)> rgba(picture.getData(), std::free);
+    if (!rgba) {
+        std::fprintf(stderr, "bench_loading: cannot decode \"ende.png\"\n");
+        return;
+    }
+    std::vector<unsigned char> rgb;
+    for (size_t i = 0; i < static_cast<size_t>(size.x) * size.y * 4; i += 4)
+        rgb.insert(rgb.end(), rgba.get() + i, rgba.get() + i + 3);
+    const std::string compressed = (std::filesystem::temp_directory_path() / "bench_loading_ende_compressed.png").string();
+    if (!stbi_write_png(compressed.c_str(), size.x, size.y, 3, rgb.data(), size.x * 3)) {
+        std::fprintf(stderr, "bench_loading: cannot write \"%s\"\n", compressed.c_str());
+        return;
+    }
+    double stored = 1e9, deflated = 1e9;
+    for (int i = 0; i < 7; ++i) {
+        stored = std::min(stored, decodeMilliseconds("ende.png"));
+        deflated = std::min(deflated, decodeMilliseconds(compressed));
+    }
+    std::remove(compressed.c_str());
+    std::printf("decoding the closing picture, fastest of 7:\n");
+    std::printf("  stored, as in the run folder (now):    %6.2f ms\n", stored);
+    std::printf("  compressed as stb writes (baseline):   %6.2f ms (%.1f times)\n", deflated, deflated / stored);
+}
+
 } // namespace
 
 int main()
@@ -117,5 +208,7 @@ int main()
     std::printf("  creating the window and GL context:    %6.1f ms\n", construction);
     std::printf("  presenting the 23 bar frames:          %6.1f ms\n", 23.0 * laterDraws);
     std::printf("  reading, decoding and uploading data:  %6.1f ms\n", rest - construction - 23.0 * laterDraws - beforeMain);
+    compareCanvases(engine.window->getDimensions());
+    compareClosingPictures();
     return 0;
 }

@@ -38,10 +38,6 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD le
         std::fprintf(stderr, "audio: only whole files, named by a path or in memory, can be opened\n");
         return 0;
     }
-    if ((flags & ~DWORD{BASS_STREAM_DECODE}) != 0) {
-        std::fprintf(stderr, "audio: unknown stream flags 0x%x\n", static_cast<unsigned>(flags));
-        return 0;
-    }
     Lock lock(library().lock());
     if (mem)
         return library().createStream(nullptr, file, length, flags);

@@ -68,7 +68,8 @@ BOOL BASS_Init(int device, DWORD freq, DWORD flags, void* win, const void* dsgui
 // by their content: a whole file (mem FALSE, file a NUL-terminated path,
 // offset and length 0), or `length` bytes at `file` in memory (mem TRUE,
 // offset 0), which are not copied and must stay valid until the stream is
-// freed. flags: 0, or BASS_STREAM_DECODE. The stream's exact length is known
+// freed. flags: BASS_STREAM_DECODE or not; other flags are kept for
+// BASS_ChannelGetInfo and not used. The stream's exact length is known
 // at once; it starts stopped at position 0. 0 on failure, with one line on
 // standard error naming the file ("(memory)" for memory).
 //
@@ -110,7 +111,8 @@ BOOL BASS_ChannelSetPosition(DWORD handle, QWORD pos, DWORD mode);
 // Plays from the current position (from 0 when restart is TRUE). FALSE for a
 // decode-only stream.
 BOOL BASS_ChannelPlay(DWORD handle, BOOL restart);
-// Freezes the position at what is heard now; FALSE unless playing.
+// Freezes the position at what is heard now; FALSE unless playing (and so
+// for a decode-only stream).
 BOOL BASS_ChannelPause(DWORD handle);
 // One of the BASS_ACTIVE_ codes; stopped for an unknown handle. A
 // decode-only stream is playing until its position reaches the end.

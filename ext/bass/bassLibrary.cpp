@@ -77,7 +77,8 @@ HSTREAM bassLibrary::createStream(const char* path, const void* memory, uint64_t
         std::fprintf(stderr, "audio: cannot open \"%s\" before the audio layer is started\n", name.c_str());
         return 0;
     }
-    std::unique_ptr<bassByteSource> bytes = memory ? bassByteSource::inMemory(memory, size) : bassByteSource::openFile(path);
+    std::unique_ptr<bassByteSource> bytes =
+        memory ? bassByteSource::inMemory(memory, size) : bassByteSource::openFile(path);
     if (!bytes) {
         std::fprintf(stderr, "audio: cannot open \"%s\"\n", name.c_str());
         return 0;

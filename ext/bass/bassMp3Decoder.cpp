@@ -104,8 +104,10 @@ std::unique_ptr<bassDecoder> bassMp3Decoder::open(std::unique_ptr<bassByteSource
         return nullptr;
     }
     // The header's count and the scan's may differ by a few samples of
-    // encoder bookkeeping; a missing frame is more than that.
-    const bool cutShort = announced - frames > kLongestFrame;
+    // encoder bookkeeping; a missing frame is more than that. A cut last
+    // frame makes the decoder give up the header's count altogether and
+    // keep the encoder's padding: then the scan finds more than announced.
+    const bool cutShort = announced > 0 && (announced - frames > kLongestFrame || frames > announced);
     return std::unique_ptr<bassDecoder>(new bassMp3Decoder(std::move(bytes), decoder.release(), static_cast<int>(rate),
                                                            channels, frames, cutShort));
 }

@@ -118,6 +118,8 @@ bool bassStream::play(bool restart)
 
 bool bassStream::pause()
 {
+    if (decoding)
+        return false;
     const Heard heard = observe();
     if (heard.state != State::Playing && heard.state != State::Stalled)
         return false;
@@ -168,9 +170,11 @@ bassStream::Heard bassStream::playingPosition()
     const double sinceAnchor = bassSteadyClock::now() - latest.time;
     const double reached = latest.frame + sinceAnchor / latest.period * latest.bufferFrames;
     // A late pull must not freeze the position, so it runs on past a full
-    // buffer for one more; it never runs past music that was not handed out.
+    // buffer for one more, as far as the decoder has gone; it never runs
+    // past music that was not handed out or cannot be.
     const double limit = latest.delivered == latest.bufferFrames
-                             ? static_cast<double>(latest.frame) + 2.0 * latest.bufferFrames
+                             ? static_cast<double>(std::min(latest.frame + 2 * int64_t{latest.bufferFrames},
+                                                            track->decodedFrames()))
                              : static_cast<double>(latest.frame + latest.delivered);
     const double total = static_cast<double>(length());
     lastHeard = std::max(lastHeard, std::min({reached, limit, total}));
@@ -229,6 +233,7 @@ void bassStream::render(int16_t* out, int frames, double heardAt)
     int64_t delivered = 0;
     bool stalled = false;
     if (rendering) {
+        // Decoded frames first: the length read after them is at least as new.
         const int64_t ready = track->decodedFrames();
         const int64_t wanted = std::clamp<int64_t>(length() - cursor, 0, frames);
         delivered = std::clamp<int64_t>(ready - cursor, 0, wanted);

@@ -41,7 +41,7 @@ public:
     int channels() const;
     bool decodeOnly() const;
 
-    // False for a decode-only stream.
+    // Both false for a decode-only stream.
     bool play(bool restart);
     bool pause();
     // False, changing nothing, past the end.

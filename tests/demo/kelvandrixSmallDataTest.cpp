@@ -6,6 +6,7 @@
 #include "testFiles.h"
 #include "x11Window.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <set>
@@ -14,6 +15,11 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace testing_support;
 using namespace std::chrono_literals;
@@ -55,6 +61,44 @@ std::string describe(const std::set<Colour>& colours)
     return text;
 }
 
+// Spinning processes, twice as many as there are cores, for the object's
+// life: a machine busy with other work. They die with the object, and with
+// the test process should it die first.
+class BusyProcesses {
+public:
+    BusyProcesses()
+    {
+        const long cores = sysconf(_SC_NPROCESSORS_ONLN);
+        const pid_t parent = getpid();
+        for (long i = 0; i < 2 * std::max(cores, 1L); ++i) {
+            const pid_t child = fork();
+            if (child == 0) {
+                prctl(PR_SET_PDEATHSIG, SIGKILL);
+                if (getppid() != parent)
+                    _exit(0);
+                for (volatile unsigned long spin = 0;; spin = spin + 1) {
+                }
+            }
+            if (child > 0)
+                children.push_back(child);
+        }
+    }
+    ~BusyProcesses()
+    {
+        for (pid_t child : children)
+            kill(child, SIGKILL);
+        for (pid_t child : children)
+            waitpid(child, nullptr, 0);
+    }
+    BusyProcesses(const BusyProcesses&) = delete;
+    BusyProcesses& operator=(const BusyProcesses&) = delete;
+
+    size_t count() const { return children.size(); }
+
+private:
+    std::vector<pid_t> children;
+};
+
 class SmallDataRun : public ::testing::Test {
 protected:
     TempDir dir;
@@ -90,6 +134,38 @@ TEST_F(SmallDataRun, EveryPartReachesTheScreenAsTheTracksSay)
     for (int i = 0; i < 10; ++i)
         expected += "DEBUG: Getting track data\n";
     EXPECT_EQ(production.standardOutput(), expected);
+}
+
+// The music is the clock even when the production gets only a share of a
+// core: it neither ends early (a starved stream is no reason to stop) nor
+// runs on past its music.
+TEST_F(SmallDataRun, EndsWithItsMusicWhileEveryCoreIsBusy)
+{
+    BusyProcesses busy;
+    ASSERT_GE(busy.count(), 2u);
+    using Clock = std::chrono::steady_clock;
+    ChildProcess production(KELVANDRIX_EXECUTABLE, dir.path());
+    ScreenReader screen;
+    // Part 5 shows red from the first row: the first red frame comes at the
+    // music's start or a little after it, never before.
+    std::optional<Clock::time_point> firstRed;
+    const auto deadline = Clock::now() + 90s;
+    while (production.running() && Clock::now() < deadline) {
+        if (!firstRed) {
+            const Screenshot centre = screen.grab(600, 340, 4, 4);
+            if (!centre.empty() && centre.at(0, 0)[0] > 250 && centre.at(0, 0)[1] < 5 && centre.at(0, 0)[2] < 5)
+                firstRed = Clock::now();
+        }
+        std::this_thread::sleep_for(10ms);
+    }
+    const auto ended = Clock::now();
+    ASSERT_EQ(production.waitForExit(5s), std::optional<int>(0)) << production.standardError();
+    ASSERT_TRUE(firstRed) << "the music's first part never reached the screen";
+    const double played = std::chrono::duration<double>(ended - *firstRed).count();
+    // The red frame may be seen up to half a second late on a machine this
+    // busy, which can only make the span shorter.
+    EXPECT_GE(played, kSmallDataMusicSeconds - 0.5) << production.standardError();
+    EXPECT_LE(played, kSmallDataMusicSeconds + 0.5) << production.standardError();
 }
 
 } // namespace

@@ -64,7 +64,8 @@ void makeSmallDataSet(const TempDir& dir)
 {
     const std::string wav = dir.file("silence.wav").string();
     const std::string mp3 = dir.file("tolvenmark.mp3").string();
-    runCommand("sox -n -r 44100 -c 2 '" + wav + "' trim 0 7.5 && lame --silent -b 128 '" + wav + "' '" + mp3 + "'");
+    runCommand("sox -n -r 44100 -c 2 '" + wav + "' trim 0 " + std::to_string(kSmallDataMusicSeconds) + " && lame --silent -b 128 '"
+               + wav + "' '" + mp3 + "'");
 
     dir.write("noTransform.vs", kVertex);
     dir.write("noTransform_flipY.vs", kVertexFlipped);

@@ -15,4 +15,7 @@ namespace testing_support {
 //   rows 100-   part 9, the closing picture: (200, 100, 50)
 void makeSmallDataSet(const TempDir& dir);
 
+// The length of its music.
+constexpr double kSmallDataMusicSeconds = 7.5;
+
 } // namespace testing_support

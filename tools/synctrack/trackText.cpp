@@ -1,5 +1,6 @@
 #include "trackText.h"
 
+#include <algorithm>
 #include <cassert>
 #include <charconv>
 #include <cmath>
@@ -164,10 +165,12 @@ void TrackText::startTrack(const std::string& name, const std::string& where, st
 {
     if (!isValidName(name))
         errors.push_back(where + ": bad track name \"" + name + "\" (letters, digits, '_', '-' and '.')");
-    for (const TextTrack& track : parsed) {
-        if (track.name == name)
-            errors.push_back(where + ": track \"" + name + "\" is already defined at " + track.origin);
-    }
+    // Only the first definition is named: a name used again and again
+    // would otherwise give ever more lines for each use.
+    const auto first = std::find_if(parsed.begin(), parsed.end(),
+                                    [&name](const TextTrack& track) { return track.name == name; });
+    if (first != parsed.end())
+        errors.push_back(where + ": track \"" + name + "\" is already defined at " + first->origin);
     parsed.push_back(TextTrack{name, where, {}});
     previousKey = KeyLine{};
     inTrack = true;

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "Kind.h"
+#include "Timing.h"
 
 namespace synth {
 
@@ -75,6 +76,7 @@ std::optional<int> parsePitch(const std::string& text)
 }
 
 constexpr std::size_t maxProblems = 20;
+constexpr int64_t maxSeconds = 30 * 60;
 constexpr double normalVelocity = 0.8;
 constexpr double accentVelocity = 1.0;
 constexpr double softVelocity = 0.45;
@@ -108,9 +110,7 @@ std::optional<Score> ScoreParser::parse(const std::string& text)
     while (std::getline(in, line)) {
         ++lineNumber;
         parseLine(line);
-        if (problems.size() >= maxProblems) {
-            // Most likely not a score at all.
-            error("too many problems, giving up");
+        if (gaveUp()) {
             return std::nullopt;
         }
     }
@@ -121,12 +121,25 @@ std::optional<Score> ScoreParser::parse(const std::string& text)
     return score;
 }
 
+bool ScoreParser::gaveUp() const
+{
+    return problems.size() > maxProblems;
+}
+
 void ScoreParser::error(int line, const std::string& message)
 {
+    if (gaveUp()) {
+        return;
+    }
     // A run of bad steps such as "----" says the same thing once.
     std::string problem = fileName + ":" + std::to_string(line) + ": " + message;
     if (problems.empty() || problems.back() != problem) {
         problems.push_back(problem);
+    }
+    if (problems.size() == maxProblems) {
+        // Most likely not a score at all, or one that says the same wrong
+        // thing everywhere; more lines would only bury the first ones.
+        problems.push_back(fileName + ":" + std::to_string(line) + ": too many problems, giving up");
     }
 }
 
@@ -453,9 +466,26 @@ void ScoreParser::finish()
     if (!hasBars) {
         error("the score has no \"bars\" line");
     }
+    checkLength();
     checkPatterns();
     resolvePlays();
     resolveRamps();
+}
+
+// The whole song is rendered in memory (and a WAV file counts its bytes in
+// 32 bits): a length far beyond any tune is refused before anything is
+// allocated for it.
+void ScoreParser::checkLength()
+{
+    if (!hasTempo || !hasBars) {
+        return;
+    }
+    const Timing timing(score.tempoMilli, score.beatsPerBar, score.stepsPerBeat);
+    const int64_t seconds = timing.sampleAtBar(score.bars) / Timing::sampleRate;
+    if (seconds > maxSeconds) {
+        error("the song lasts " + std::to_string(seconds / 60) + " minutes; at most " +
+            std::to_string(maxSeconds / 60) + " (fewer bars or a faster tempo)");
+    }
 }
 
 void ScoreParser::checkPatterns()

@@ -59,6 +59,7 @@ private:
     bool checkValue(Param param, double value, int line);
 
     void finish();
+    void checkLength();
     void checkPatterns();
     void resolvePlays();
     void resolveRamps();
@@ -66,6 +67,7 @@ private:
     int findInstrument(const std::string& name) const;
     int findPattern(const std::string& name) const;
 
+    bool gaveUp() const;
     void error(int line, const std::string& message);
     void error(const std::string& message) { error(lineNumber, message); }
 

@@ -12,8 +12,8 @@
 namespace synth {
 
 // Turns a score into 16-bit stereo samples at Timing::sampleRate: every
-// instrument, the sidechain, echo and reverb, the master gain and a soft
-// clipper that keeps the output below full scale. Nothing depends on the
+// instrument, the sidechain, echo and reverb, the master gain, a soft
+// clipper and a true-peak limiter that keep the output below full scale. Nothing depends on the
 // clock or the machine's randomness: the same score gives the same samples.
 class SongRenderer {
 public:

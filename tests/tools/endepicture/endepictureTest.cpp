@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <stb/stb_image.h>
 
+#include "childProcess.h"
 #include "testFiles.h"
 
 using testing_support::readFile;
@@ -49,12 +50,22 @@ TEST(Endepicture, WritesAVariedPictureOfTheWindowSize)
     EXPECT_EQ(width, 1280);
     EXPECT_EQ(height, 720);
     std::set<std::uint32_t> colours;
+    std::string rgb;
     for (int i = 0; i < width * height; ++i) {
         EXPECT_EQ(pixels[i * 4 + 3], 255) << "pixel " << i;
         colours.insert(static_cast<std::uint32_t>(pixels[i * 4]) << 16 | pixels[i * 4 + 1] << 8 | pixels[i * 4 + 2]);
+        rgb.append(reinterpret_cast<const char*>(pixels + i * 4), 3);
     }
     stbi_image_free(pixels);
     EXPECT_GT(colours.size(), 5000u);
+
+    // The file is written without compression by the tool's own code: a
+    // strict decoder (libpng and zlib, which check every length and
+    // checksum) must read the same pixels as the production's.
+    testing_support::ChildProcess strict("/usr/bin/convert", dir.path(), {"ende.png", "rgb:-"});
+    ASSERT_EQ(strict.waitForExit(std::chrono::seconds(60)), std::optional<int>(0)) << strict.standardError();
+    EXPECT_EQ(strict.standardError(), "");
+    EXPECT_TRUE(strict.standardOutput() == rgb) << "the strict decoder reads other pixels";
 }
 
 TEST(Endepicture, GivesTheSameBytesOnEveryRunAsInTheRunFolder)

@@ -120,6 +120,7 @@ TEST(ScoreParser, ReportsEachProblemWithItsFileAndLine)
         {"tempo fast\n", 10, "\"fast\" is not a number"},
         {"tempo 1000\n", 10, "tempo must be between 20 and 400"},
         {"bars 0\n", 10, "\"0\" is out of range 1 to 9999"},
+        {"bars 9999\n", 10, "the song lasts 333 minutes; at most 30"},
         {"pattern odd\n| A4 x H4 . ............ |\n", 11, "bad step \"H4\""},
         {"pattern odd\n| - A4 . . ............ |\n", 11, "a hold \"-\" needs a note or hit right before it"},
         {"pattern odd\n| . . ---- .......... |\n", 11, "a hold \"-\" needs a note"},
@@ -176,6 +177,15 @@ TEST(ScoreParser, GivesUpOnSomethingThatIsNoScore)
     ASSERT_EQ(errors.size(), 21u);
     EXPECT_EQ(errors[19].rfind("song.score:20: unknown statement", 0), 0u);
     EXPECT_EQ(errors[20], "song.score:20: too many problems, giving up");
+
+    // Problems of the whole score, found after the last line, count too.
+    std::string plays;
+    for (int i = 0; i < 30; ++i) {
+        plays += "play 0 nobody beat\n";
+    }
+    errors = parseErrors(validScore + plays);
+    ASSERT_EQ(errors.size(), 21u);
+    EXPECT_EQ(errors[20], "song.score:29: too many problems, giving up");
 }
 
 TEST(ScoreParser, ReportsAFileThatCannotBeRead)
