@@ -34,6 +34,7 @@ const float kDrift = 0.9;       // cells per second
 float gPulse = 0.0;
 float gFlash = 0.0;
 float gHue = 0.0;
+int gSteps = 0; // march steps taken, shown by the step-view build
 vec2 gRingCentre = vec2(0.0);
 
 float hash(vec2 cell)
@@ -85,27 +86,64 @@ float fieldDistance(vec3 p)
     return min(p.y, pyramidDistance(p, cell, pyramidHeight(cell)));
 }
 
+// Where the ray (ro + rd * t) is inside the box lo..hi: x = entry, y = exit;
+// x > y when it misses.
+vec2 boxSpan(vec3 ro, vec3 inverseDir, vec3 lo, vec3 hi)
+{
+    vec3 a = (lo - ro) * inverseDir;
+    vec3 b = (hi - ro) * inverseDir;
+    vec3 near = min(a, b);
+    vec3 far = max(a, b);
+    return vec2(max(near.x, max(near.y, near.z)), min(far.x, min(far.y, far.z)));
+}
+
+float hitTolerance(float t)
+{
+    return max(0.001, 0.0015 * t);
+}
+
 // Distance along the ray to the first surface; -1 when the ray escapes.
+// The march goes cell by cell: a cell where the ray passes clear of the
+// pyramid and the ground costs one step; near them it sphere-traces with the steps
+// and the tolerance it always had, so it stops where it always stopped.
 float march(vec3 ro, vec3 rd)
 {
+    // No pyramid of this frame reaches above the ceiling: above it, the march
+    // begins where a falling ray comes down to it, and a rising ray is sky.
+    float ceiling = min(1.12 + 0.45 * gPulse, kTallest - 0.05) + 0.01;
     float t = 0.0;
-    if (ro.y > kTallest) {
+    if (ro.y > ceiling) {
         if (rd.y >= 0.0)
             return -1.0;
-        t = (ro.y - kTallest) / -rd.y;
+        t = (ro.y - ceiling) / -rd.y;
     }
     vec2 inverseDir = 1.0 / max(abs(rd.xz), vec2(1e-4));
+    vec3 boxInverseDir = 1.0 / mix(vec3(1e-6), rd, greaterThanEqual(abs(rd), vec3(1e-6)));
     for (int i = 0; i < kMaxSteps && t < kFar; ++i) {
+        ++gSteps;
         vec3 p = ro + rd * t;
-        if (p.y > kTallest && rd.y >= 0.0)
+        if (p.y > ceiling && rd.y >= 0.0)
             return -1.0;
-        float d = fieldDistance(p);
-        if (d < max(0.001, 0.0015 * t))
-            return t;
+        vec2 cell = floor(p.xz);
+        float height = pyramidHeight(cell);
         // The field knows only the pyramid of its own cell, so a step must
         // not cross the cell wall, behind which a taller neighbour may stand.
-        vec2 wall = floor(p.xz) + step(0.0, rd.xz);
+        vec2 wall = cell + step(0.0, rd.xz);
         vec2 toWall = abs(wall - p.xz) * inverseDir;
+        float leave = t + min(toWall.x, toWall.y);
+        float margin = hitTolerance(leave) + 0.002;
+        vec3 lo = vec3(cell.x + 0.5 - kHalfBase, -1.0, cell.y + 0.5 - kHalfBase) - margin;
+        vec3 hi = vec3(cell.x + 0.5 + kHalfBase, height, cell.y + 0.5 + kHalfBase) + margin;
+        vec2 span = boxSpan(ro, boxInverseDir, lo, hi);
+        bool nearPyramid = span.x <= span.y && span.x <= leave && span.y >= t;
+        float lowest = min(p.y, ro.y + rd.y * leave);
+        if (!nearPyramid && lowest > margin) {
+            t = leave + 0.002;
+            continue;
+        }
+        float d = min(p.y, pyramidDistance(p, cell, height));
+        if (d < hitTolerance(t))
+            return t;
         t += min(d, min(toWall.x, toWall.y) + 0.002);
     }
     return -1.0;
@@ -221,4 +259,8 @@ void main()
     // Soft shoulder: glow and flash saturate gently instead of clipping.
     colour = colour / (1.0 + 0.2 * colour) * 1.2;
     fragColor = vec4(clamp(colour, 0.0, 1.0), 1.0);
+#ifdef KELVANDRIX_STEPVIEW
+    // The step-view build (bench/shaders/stepview) reads the count exactly.
+    fragColor = vec4(float(gSteps) / 255.0, 0.0, 0.0, 1.0);
+#endif
 }
