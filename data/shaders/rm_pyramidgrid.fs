@@ -104,8 +104,9 @@ float hitTolerance(float t)
 
 // Distance along the ray to the first surface; -1 when the ray escapes.
 // The march goes cell by cell: a cell where the ray passes clear of the
-// pyramid and the ground costs one step; near them it sphere-traces with the steps
-// and the tolerance it always had, so it stops where it always stopped.
+// pyramid and the ground costs one step; near them it sphere-traces with the
+// steps and the tolerance it always had, so it stops where it always
+// stopped, but works out the pyramid's height once per cell.
 float march(vec3 ro, vec3 rd)
 {
     // No pyramid of this frame reaches above the ceiling: above it, the march
@@ -119,8 +120,8 @@ float march(vec3 ro, vec3 rd)
     }
     vec2 inverseDir = 1.0 / max(abs(rd.xz), vec2(1e-4));
     vec3 boxInverseDir = 1.0 / mix(vec3(1e-6), rd, greaterThanEqual(abs(rd), vec3(1e-6)));
-    for (int i = 0; i < kMaxSteps && t < kFar; ++i) {
-        ++gSteps;
+    int steps = 0;
+    while (steps < kMaxSteps && t < kFar) {
         vec3 p = ro + rd * t;
         if (p.y > ceiling && rd.y >= 0.0)
             return -1.0;
@@ -138,13 +139,23 @@ float march(vec3 ro, vec3 rd)
         bool nearPyramid = span.x <= span.y && span.x <= leave && span.y >= t;
         float lowest = min(p.y, ro.y + rd.y * leave);
         if (!nearPyramid && lowest > margin) {
+            ++steps;
+            ++gSteps;
             t = leave + 0.002;
             continue;
         }
-        float d = min(p.y, pyramidDistance(p, cell, height));
-        if (d < hitTolerance(t))
-            return t;
-        t += min(d, min(toWall.x, toWall.y) + 0.002);
+        while (steps < kMaxSteps && t < kFar) {
+            ++steps;
+            ++gSteps;
+            float d = min(p.y, pyramidDistance(p, cell, height));
+            if (d < hitTolerance(t))
+                return t;
+            toWall = abs(wall - p.xz) * inverseDir;
+            t += min(d, min(toWall.x, toWall.y) + 0.002);
+            p = ro + rd * t;
+            if (floor(p.xz) != cell)
+                break;
+        }
     }
     return -1.0;
 }
