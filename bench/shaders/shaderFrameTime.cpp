@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -71,17 +72,32 @@ std::vector<PassUniforms> momentsFor(const Pass& entry)
     return moments;
 }
 
-// Time until the GL has finished what `draw` issues, in milliseconds. GL
-// timer queries (GL_TIME_ELAPSED) do not serve here: on llvmpipe they
-// reported 16 ms for a scene that takes 60 ms from draw to glFinish.
+struct Milliseconds {
+    double wall = 0.0;
+    double cpu = 0.0; // of the whole process, the GL's render threads included
+};
+
+double processCpuMilliseconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) * 1e-6;
+}
+
+// Time until the GL has finished what `draw` issues. GL timer queries
+// (GL_TIME_ELAPSED) do not serve here: on llvmpipe they reported 16 ms for a
+// scene that takes 60 ms from draw to glFinish. The processor time the
+// process spends meanwhile hardly depends on what else the machine runs.
 template <typename Draw>
-double finishedMilliseconds(Draw draw)
+Milliseconds finishedMilliseconds(Draw draw)
 {
     glFinish();
     const auto start = std::chrono::steady_clock::now();
+    const double cpuStart = processCpuMilliseconds();
     draw();
     glFinish();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    return {std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count(),
+            processCpuMilliseconds() - cpuStart};
 }
 
 void clearTarget()
@@ -95,12 +111,24 @@ double median(std::vector<double> values)
     return values.empty() ? 0.0 : values[values.size() / 2];
 }
 
-void printRow(const char* name, double today, double baseline)
+struct Times {
+    std::vector<double> wall;
+    std::vector<double> cpu;
+    void add(Milliseconds time)
+    {
+        wall.push_back(time.wall);
+        cpu.push_back(time.cpu);
+    }
+};
+
+void printRow(const char* name, const Times& today, const Times* baseline)
 {
-    if (baseline > 0.0)
-        std::printf("%-20s %10.1f %12.1f %8.2f\n", name, today, baseline, today / baseline);
+    std::printf("%-20s %10.1f %10.1f", name, median(today.wall), median(today.cpu));
+    if (baseline)
+        std::printf(" %12.1f %12.1f %8.2f %8.2f\n", median(baseline->wall), median(baseline->cpu),
+                    median(today.wall) / median(baseline->wall), median(today.cpu) / median(baseline->cpu));
     else
-        std::printf("%-20s %10.1f %12s %8s\n", name, today, "-", "-");
+        std::printf(" %12s %12s %8s %8s\n", "-", "-", "-", "-");
 }
 
 // Draws each moment once per version after a warm-up draw (the driver
@@ -120,19 +148,19 @@ void measure(const Pass& entry)
         std::fprintf(stderr, "bench_shaders: no sync tracks for part %d\n", entry.part);
         return;
     }
-    std::vector<double> todayTimes, baselineTimes;
+    Times todayTimes, baselineTimes;
     for (int i = -1; i < static_cast<int>(moments.size()); ++i) {
         const PassUniforms& values = moments[std::max(i, 0)];
         clearTarget();
-        const double todayTime = finishedMilliseconds([&] { today.draw(values); });
+        const Milliseconds todayTime = finishedMilliseconds([&] { today.draw(values); });
         clearTarget();
-        const double baselineTime = finishedMilliseconds([&] { baseline.draw(values); });
+        const Milliseconds baselineTime = finishedMilliseconds([&] { baseline.draw(values); });
         if (i >= 0) {
-            todayTimes.push_back(todayTime);
-            baselineTimes.push_back(baselineTime);
+            todayTimes.add(todayTime);
+            baselineTimes.add(baselineTime);
         }
     }
-    printRow(entry.fragmentFile, median(todayTimes), entry.hasBaseline ? median(baselineTimes) : 0.0);
+    printRow(entry.fragmentFile, todayTimes, entry.hasBaseline ? &baselineTimes : nullptr);
 }
 
 } // namespace
@@ -148,11 +176,12 @@ int main()
     glEnable(GL_DEPTH_TEST);
     std::printf("GL %s, %dx%d, draw to glFinish, median of %d draws\n", glGetString(GL_RENDERER), kWidth, kHeight,
                 kMoments);
-    std::printf("%-20s %10s %12s %8s\n", "pass", "today ms", "baseline ms", "ratio");
-    std::vector<double> clears;
+    std::printf("%-20s %10s %10s %12s %12s %8s %8s\n", "pass", "today ms", "today CPU", "baseline ms", "baseline CPU",
+                "ratio", "CPU ratio");
+    Times clears;
     for (int i = 0; i < kMoments; ++i)
-        clears.push_back(finishedMilliseconds(clearTarget));
-    printRow("clear", median(clears), 0.0);
+        clears.add(finishedMilliseconds(clearTarget));
+    printRow("clear", clears, nullptr);
     for (const Pass& entry : kPasses)
         measure(entry);
     target.unbind();

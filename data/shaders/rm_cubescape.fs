@@ -33,7 +33,9 @@ const float kCruise = 1.7;       // cells per second
 float gPulse = 0.0;
 float gFlash = 0.0;
 float gHue = 0.0;
+#ifdef KELVANDRIX_STEPVIEW
 int gSteps = 0; // march steps taken, shown by the step-view build
+#endif
 
 float hash(vec2 cell)
 {
@@ -43,6 +45,24 @@ float hash(vec2 cell)
 vec3 palette(float t)
 {
     return vec3(0.58, 0.48, 0.52) + vec3(0.38, 0.32, 0.34) * cos(6.2831853 * (t + vec3(0.0, 0.12, 0.27)));
+}
+
+// palette(gHue + offset) for a constant offset, from the sine and cosine of
+// the hue worked out once per pixel instead of three cosines per colour.
+vec2 gHueTurn = vec2(0.0, 1.0);
+vec3 paletteFromHue(float offset)
+{
+    vec3 angle = 6.2831853 * (offset + vec3(0.0, 0.12, 0.27));
+    return vec3(0.58, 0.48, 0.52) + vec3(0.38, 0.32, 0.34) * (gHueTurn.y * cos(angle) - gHueTurn.x * sin(angle));
+}
+
+// x to the 2^n by squaring: a few products instead of a logarithm and an
+// exponential.
+float powerOfTwo(float x, int n)
+{
+    for (int i = 0; i < n; ++i)
+        x *= x;
+    return x;
 }
 
 float beatPulse()
@@ -61,12 +81,6 @@ float cubeHeightInSwell(vec2 cell, float swell)
 {
     float h = hash(cell);
     return clamp(0.35 + h * h + 0.3 * swell + 0.55 * gPulse * h, 0.12, kTallest - 0.1);
-}
-
-float cubeHeight(vec2 cell)
-{
-    vec2 angles = swellAngles(cell);
-    return cubeHeightInSwell(cell, sin(angles.x) * cos(angles.y));
 }
 
 // sin and cos of an angle (x, y) turned on by the angle whose sin and cos
@@ -93,12 +107,6 @@ float cubeDistance(vec3 p, vec2 cell, float height)
     return roundBox(cubeLocal(p, cell, height), vec3(kHalfWidth, 0.5 * height, kHalfWidth), 0.05);
 }
 
-float fieldDistance(vec3 p)
-{
-    vec2 cell = floor(p.xz);
-    return min(p.y, cubeDistance(p, cell, cubeHeight(cell)));
-}
-
 // Where the ray (ro + rd * t) is inside the box lo..hi: x = entry, y = exit;
 // x > y when it misses.
 vec2 boxSpan(vec3 ro, vec3 inverseDir, vec3 lo, vec3 hi)
@@ -121,16 +129,20 @@ float hitTolerance(float t)
 // steps and the tolerance it always had, so it stops where it always
 // stopped, but works out the cube's height once per cell, and the swell's
 // waves by turning them on from the last cell rather than anew.
-float march(vec3 ro, vec3 rd)
+float march(vec3 ro, vec3 rd, out vec2 cell, out float height)
 {
     // No cube of this frame reaches above the ceiling: above it, the march
-    // begins where a falling ray comes down to it, and a rising ray is sky.
+    // begins where a falling ray comes down to it, and a rising ray is sky
+    // once it has climbed through it.
     float ceiling = min(1.65 + 0.55 * gPulse, kTallest - 0.1) + 0.01;
     float t = 0.0;
+    float end = kFar;
     if (ro.y > ceiling) {
         if (rd.y >= 0.0)
             return -1.0;
         t = (ro.y - ceiling) / -rd.y;
+    } else if (rd.y > 0.0) {
+        end = min(kFar, (ceiling - ro.y) / rd.y);
     }
     vec2 inverseDir = 1.0 / max(abs(rd.xz), vec2(1e-4));
     vec3 boxInverseDir = 1.0 / mix(vec3(1e-6), rd, greaterThanEqual(abs(rd), vec3(1e-6)));
@@ -143,17 +155,16 @@ float march(vec3 ro, vec3 rd)
     const vec2 kTurnZ = vec2(sin(0.3), cos(0.3));
 
     int steps = 0;
-    while (steps < kMaxSteps && t < kFar) {
+    float hit = -1.0;
+    while (steps < kMaxSteps && t < end && hit < 0.0) {
         vec3 p = ro + rd * t;
-        if (p.y > ceiling && rd.y >= 0.0)
-            return -1.0;
         // A step crosses at most one wall of each axis.
-        vec2 cell = floor(p.xz);
+        cell = floor(p.xz);
         vec2 moved = cell - waveCell;
         waveX = moved.x == 0.0 ? waveX : turned(waveX, vec2(moved.x * kTurnX.x, kTurnX.y));
         waveZ = moved.y == 0.0 ? waveZ : turned(waveZ, vec2(moved.y * kTurnZ.x, kTurnZ.y));
         waveCell = cell;
-        float height = cubeHeightInSwell(cell, waveX.x * waveZ.y);
+        height = cubeHeightInSwell(cell, waveX.x * waveZ.y);
 
         // The field knows only the cube of its own cell, so a step must not
         // cross the cell wall, behind which a taller neighbour may stand.
@@ -165,19 +176,18 @@ float march(vec3 ro, vec3 rd)
         vec3 hi = vec3(cell.x + 0.5 + kHalfWidth, height, cell.y + 0.5 + kHalfWidth) + margin;
         vec2 span = boxSpan(ro, boxInverseDir, lo, hi);
         bool nearCube = span.x <= span.y && span.x <= leave && span.y >= t;
-        float lowest = min(p.y, ro.y + rd.y * leave);
-        if (!nearCube && lowest > margin) {
+        if (!nearCube && min(p.y, ro.y + rd.y * leave) > margin) {
             ++steps;
-            ++gSteps;
             t = leave + 0.002;
             continue;
         }
-        while (steps < kMaxSteps && t < kFar) {
+        while (steps < kMaxSteps && t < end) {
             ++steps;
-            ++gSteps;
             float d = min(p.y, cubeDistance(p, cell, height));
-            if (d < hitTolerance(t))
-                return t;
+            if (d < hitTolerance(t)) {
+                hit = t;
+                break;
+            }
             toWall = abs(wall - p.xz) * inverseDir;
             t += min(d, min(toWall.x, toWall.y) + 0.002);
             p = ro + rd * t;
@@ -185,7 +195,10 @@ float march(vec3 ro, vec3 rd)
                 break;
         }
     }
-    return -1.0;
+#ifdef KELVANDRIX_STEPVIEW
+    gSteps = steps;
+#endif
+    return hit;
 }
 
 vec3 cubeNormal(vec3 p, vec2 cell, float height)
@@ -204,16 +217,20 @@ vec3 sunDirection()
 
 vec3 horizonColour()
 {
-    return palette(gHue + 0.02) * 0.95 + 0.08;
+    return paletteFromHue(0.02) * 0.95 + 0.08;
 }
 
 vec3 sky(vec3 rd)
 {
-    vec3 zenith = palette(gHue + 0.55) * 0.35;
+    vec3 zenith = paletteFromHue(0.55) * 0.35;
     vec3 colour = mix(horizonColour(), zenith, smoothstep(-0.02, 0.55, rd.y));
     float sun = max(dot(rd, sunDirection()), 0.0);
     vec3 sunColour = vec3(1.0, 0.78, 0.55);
-    colour += sunColour * (0.45 * pow(sun, 16.0) + 0.9 * pow(sun, 350.0));
+    // sun^350 = sun^256 * sun^64 * sun^16 * sun^8 * sun^4 * sun^2
+    float sun16 = powerOfTwo(sun, 4);
+    float sun64 = powerOfTwo(sun16, 2);
+    float sun350 = powerOfTwo(sun64, 2) * sun64 * sun16 * powerOfTwo(sun, 3) * powerOfTwo(sun, 2) * sun * sun;
+    colour += sunColour * (0.45 * sun16 + 0.9 * sun350);
     return colour;
 }
 
@@ -235,7 +252,8 @@ vec3 shadeCube(vec3 p, vec3 rd, vec2 cell, float height)
     float diffuse = max(dot(n, light), 0.0);
     float skyFill = 0.5 + 0.5 * n.y;
     float groundOcclusion = 0.4 + 0.6 * smoothstep(0.0, 0.9, p.y);
-    float rim = pow(1.0 - max(dot(n, -rd), 0.0), 3.0);
+    float away = 1.0 - max(dot(n, -rd), 0.0);
+    float rim = away * away * away;
 
     float seed = hash(cell + 17.0);
     vec3 base = palette(gHue + 0.35 * seed + 0.08 * height);
@@ -252,25 +270,25 @@ vec3 shadeFloor(vec3 p, float t, vec2 cell, float height)
 {
     float nearCube = cubeDistance(p, cell, height);
     float occlusion = 0.35 + 0.65 * smoothstep(0.0, 0.25, nearCube);
-    vec3 colour = palette(gHue + 0.6) * 0.08 * occlusion;
+    vec3 colour = paletteFromHue(0.6) * 0.08 * occlusion;
 
     vec2 toLine = abs(p.xz - floor(p.xz + 0.5));
     float width = 0.015 + 0.0025 * t;
     float line = 1.0 - smoothstep(0.0, width, min(toLine.x, toLine.y));
-    colour += (palette(gHue + 0.45) + 0.2) * line * (0.25 + 0.9 * gPulse);
+    colour += (paletteFromHue(0.45) + 0.2) * line * (0.25 + 0.9 * gPulse);
     colour += vec3(gFlash * 0.3);
     return colour;
 }
 
 vec3 render(vec3 ro, vec3 rd)
 {
-    float t = march(ro, rd);
+    vec2 cell;
+    float height;
+    float t = march(ro, rd, cell, height);
     if (t < 0.0)
         return sky(rd);
 
     vec3 p = ro + rd * t;
-    vec2 cell = floor(p.xz);
-    float height = cubeHeight(cell);
     bool onFloor = p.y < cubeDistance(p, cell, height);
     vec3 colour = onFloor ? shadeFloor(p, t, cell, height) : shadeCube(p, rd, cell, height);
 
@@ -283,6 +301,7 @@ void main()
     gPulse = beatPulse();
     gFlash = clamp(uSyncD, 0.0, 1.0);
     gHue = uSyncC;
+    gHueTurn = vec2(sin(6.2831853 * gHue), cos(6.2831853 * gHue));
 
     float aspect = uResolution.x / max(uResolution.y, 1.0);
     vec2 screen = (texCoord * 2.0 - 1.0) * vec2(aspect, 1.0);

@@ -34,7 +34,9 @@ const float kDrift = 0.9;       // cells per second
 float gPulse = 0.0;
 float gFlash = 0.0;
 float gHue = 0.0;
+#ifdef KELVANDRIX_STEPVIEW
 int gSteps = 0; // march steps taken, shown by the step-view build
+#endif
 vec2 gRingCentre = vec2(0.0);
 
 float hash(vec2 cell)
@@ -97,7 +99,9 @@ float march(vec3 ro, vec3 rd)
     }
     vec2 inverseDir = 1.0 / max(abs(rd.xz), vec2(1e-4));
     for (int i = 0; i < kMaxSteps && t < kFar; ++i) {
+#ifdef KELVANDRIX_STEPVIEW
         ++gSteps;
+#endif
         vec3 p = ro + rd * t;
         if (p.y > kTallest && rd.y >= 0.0)
             return -1.0;
