@@ -135,15 +135,13 @@ float march(vec3 ro, vec3 rd, out vec2 cell, out float height)
         vec3 lo = vec3(cell.x + 0.5 - kHalfBase, -1.0, cell.y + 0.5 - kHalfBase) - margin;
         vec3 hi = vec3(cell.x + 0.5 + kHalfBase, height, cell.y + 0.5 + kHalfBase) + margin;
         vec2 span = boxSpan(ro, boxInverseDir, lo, hi);
-        bool nearPyramid = span.x <= span.y && span.x <= leave && span.y >= t;
-        if (!nearPyramid && min(p.y, ro.y + rd.y * leave) > margin) {
+        bool nearPyramid = (span.x <= span.y && span.x <= leave && span.y >= t)
+                           || min(p.y, ro.y + rd.y * leave) <= margin;
+        // Sphere steps while the ray is in this cell; a cell the ray passes
+        // clear of is crossed in one.
+        do {
             ++steps;
-            t = leave + 0.002;
-            continue;
-        }
-        while (steps < kMaxSteps && t < end) {
-            ++steps;
-            float d = min(p.y, pyramidDistance(p, cell, height));
+            float d = nearPyramid ? min(p.y, pyramidDistance(p, cell, height)) : kFar;
             if (d < hitTolerance(t)) {
                 hit = t;
                 break;
@@ -151,9 +149,7 @@ float march(vec3 ro, vec3 rd, out vec2 cell, out float height)
             toWall = abs(wall - p.xz) * inverseDir;
             t += min(d, min(toWall.x, toWall.y) + 0.002);
             p = ro + rd * t;
-            if (floor(p.xz) != cell)
-                break;
-        }
+        } while (steps < kMaxSteps && t < end && floor(p.xz) == cell);
     }
 #ifdef KELVANDRIX_STEPVIEW
     gSteps = steps;
