@@ -97,8 +97,9 @@ struct StepCounts {
     std::vector<std::uint8_t> heatMap; // rows from the top, RGBA
 };
 
-// Software GL (llvmpipe) shades 4x2 pixels together and loops as long as
-// any of them needs: its cost follows the most steps in each block.
+// Software GL (llvmpipe) shades eight pixels together (taken here as 4x2)
+// and loops as long as any of them needs: its cost follows the most steps in
+// each block.
 double meanOfBlockMaxima(const std::vector<std::uint8_t>& pixels)
 {
     double sum = 0.0;
