@@ -33,6 +33,10 @@ public:
     // outside the music is refused by the audio layer but still recorded.
     void Forward(double seconds);
     void Rewind(double seconds);
+    // Seek to the sample nearest `seconds`; false, changing nothing, outside
+    // the music. A paused stream stays exactly there, so the next IsOK
+    // records the row of that sample.
+    bool SeekTo(double seconds);
 
     double GetPosition();
     double GetLength() const;
@@ -51,6 +55,7 @@ public:
     float getSyncValue(std::string name) const;
 
 private:
+    // Relative seeks record their target even when the layer refuses it.
     void seekTo(double seconds);
 
     uint32_t stream = 0;
