@@ -71,23 +71,11 @@ float beatPulse()
     return clamp(max(ownBeat, uSyncB), 0.0, 1.0);
 }
 
-// The swell is a wave along x times a wave along z.
-vec2 swellAngles(vec2 cell)
-{
-    return vec2(cell.x * 0.45 + uTime * 0.9, cell.y * 0.3 - uTime * 0.7);
-}
-
-float cubeHeightInSwell(vec2 cell, float swell)
+float cubeHeight(vec2 cell)
 {
     float h = hash(cell);
+    float swell = sin(cell.x * 0.45 + uTime * 0.9) * cos(cell.y * 0.3 - uTime * 0.7);
     return clamp(0.35 + h * h + 0.3 * swell + 0.55 * gPulse * h, 0.12, kTallest - 0.1);
-}
-
-// sin and cos of an angle (x, y) turned on by the angle whose sin and cos
-// are (turn.x, turn.y).
-vec2 turned(vec2 sinCos, vec2 turn)
-{
-    return vec2(sinCos.x * turn.y + sinCos.y * turn.x, sinCos.y * turn.y - sinCos.x * turn.x);
 }
 
 float roundBox(vec3 p, vec3 halfSize, float radius)
@@ -127,8 +115,7 @@ float hitTolerance(float t)
 // The march goes cell by cell: a cell where the ray passes clear of the
 // cube and the floor costs one step; near them it sphere-traces with the
 // steps and the tolerance it always had, so it stops where it always
-// stopped, but works out the cube's height once per cell, and the swell's
-// waves by turning them on from the last cell rather than anew.
+// stopped, but works out the cube's height once per cell.
 float march(vec3 ro, vec3 rd, out vec2 cell, out float height)
 {
     // No cube of this frame reaches above the ceiling: above it, the march
@@ -147,24 +134,12 @@ float march(vec3 ro, vec3 rd, out vec2 cell, out float height)
     vec2 inverseDir = 1.0 / max(abs(rd.xz), vec2(1e-4));
     vec3 boxInverseDir = 1.0 / mix(vec3(1e-6), rd, greaterThanEqual(abs(rd), vec3(1e-6)));
 
-    vec2 waveCell = floor((ro + rd * t).xz);
-    vec2 angles = swellAngles(waveCell);
-    vec2 waveX = vec2(sin(angles.x), cos(angles.x));
-    vec2 waveZ = vec2(sin(angles.y), cos(angles.y));
-    const vec2 kTurnX = vec2(sin(0.45), cos(0.45));
-    const vec2 kTurnZ = vec2(sin(0.3), cos(0.3));
-
     int steps = 0;
     float hit = -1.0;
     while (steps < kMaxSteps && t < end && hit < 0.0) {
         vec3 p = ro + rd * t;
-        // A step crosses at most one wall of each axis.
         cell = floor(p.xz);
-        vec2 moved = cell - waveCell;
-        waveX = moved.x == 0.0 ? waveX : turned(waveX, vec2(moved.x * kTurnX.x, kTurnX.y));
-        waveZ = moved.y == 0.0 ? waveZ : turned(waveZ, vec2(moved.y * kTurnZ.x, kTurnZ.y));
-        waveCell = cell;
-        height = cubeHeightInSwell(cell, waveX.x * waveZ.y);
+        height = cubeHeight(cell);
 
         // The field knows only the cube of its own cell, so a step must not
         // cross the cell wall, behind which a taller neighbour may stand.
