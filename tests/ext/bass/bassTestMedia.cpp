@@ -16,6 +16,14 @@ std::string quoted(const std::filesystem::path& path)
     return "'" + path.string() + "'";
 }
 
+std::string le(uint32_t value, int bytes)
+{
+    std::string out;
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(static_cast<char>((value >> (8 * i)) & 0xff));
+    return out;
+}
+
 void run(const std::string& command)
 {
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
@@ -44,6 +52,36 @@ std::filesystem::path truncateCopy(const std::filesystem::path& from, const std:
     EXPECT_GT(content.size(), bytes);
     std::ofstream(to, std::ios::binary) << content.substr(0, bytes);
     return to;
+}
+
+std::string wavChunk(const char* id, const std::string& body, uint32_t sizeField)
+{
+    return std::string(id, 4) + le(sizeField, 4) + body + (body.size() % 2 ? std::string(1, '\0') : "");
+}
+
+std::string wavChunk(const char* id, const std::string& body)
+{
+    return wavChunk(id, body, static_cast<uint32_t>(body.size()));
+}
+
+std::string wavFormat(int channels, uint32_t rate, int bits, int tag)
+{
+    const uint32_t blockAlign = static_cast<uint32_t>(channels * bits / 8);
+    return wavChunk("fmt ", le(tag, 2) + le(channels, 2) + le(rate, 4) + le(rate * blockAlign, 4) + le(blockAlign, 2) +
+                                le(bits, 2));
+}
+
+std::string wavSamples(const std::vector<int16_t>& samples)
+{
+    std::string out;
+    for (int16_t sample : samples)
+        out += le(static_cast<uint16_t>(sample), 2);
+    return out;
+}
+
+std::string riffWave(const std::string& chunks)
+{
+    return "RIFF" + le(static_cast<uint32_t>(4 + chunks.size()), 4) + "WAVE" + chunks;
 }
 
 } // namespace bass_testing

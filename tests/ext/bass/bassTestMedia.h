@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace bass_testing {
 
@@ -22,5 +24,14 @@ std::filesystem::path makeMp3(const std::filesystem::path& dir, const std::strin
 
 // The first `bytes` bytes of `from`, written to `to`.
 std::filesystem::path truncateCopy(const std::filesystem::path& from, const std::filesystem::path& to, size_t bytes);
+
+// Pieces of a RIFF/WAVE file, little-endian: a chunk (its size field as
+// given, its body padded to an even size), a format chunk, samples, and the
+// RIFF header around chunks.
+std::string wavChunk(const char* id, const std::string& body, uint32_t sizeField);
+std::string wavChunk(const char* id, const std::string& body);
+std::string wavFormat(int channels, uint32_t rate, int bits = 16, int tag = 1);
+std::string wavSamples(const std::vector<int16_t>& samples);
+std::string riffWave(const std::string& chunks);
 
 } // namespace bass_testing
