@@ -134,3 +134,22 @@ float vroAudio::getSyncValue(std::string name) const
         return 0.0f;
     return static_cast<float>(sync_get_val(found->second, currentRow));
 }
+
+const sync_track* vroAudio::getSyncTrack(const std::string& name) const
+{
+    const auto found = syncTracks.find(name);
+    return found == syncTracks.end() ? nullptr : found->second;
+}
+
+bool vroAudio::replaceSyncTracks(const std::map<std::string, std::vector<sync_key>>& keysByName)
+{
+    bool accepted = true;
+    for (const auto& entry : syncTracks) {
+        const auto keys = keysByName.find(entry.first);
+        const bool listed = keys != keysByName.end();
+        const sync_key* data = listed ? keys->second.data() : nullptr;
+        const auto count = listed ? static_cast<int32_t>(keys->second.size()) : 0;
+        accepted = sync_set_track_keys(syncDevice, entry.first.c_str(), data, count) == 0 && accepted;
+    }
+    return accepted;
+}

@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
+struct sync_key;
 struct sync_player;
 struct sync_track;
 class vroProgressBar;
@@ -49,6 +51,14 @@ public:
     // The named track at the row recorded by the last IsOK; 0.0 for a name
     // never registered.
     float getSyncValue(std::string name) const;
+    // The registered track of that name, null for a name never registered;
+    // its keys change when the tracks are replaced.
+    const sync_track* getSyncTrack(const std::string& name) const;
+    // Gives every registered track the keys listed for its name, and none to
+    // a track the list leaves out, all before the next IsOK. Names not
+    // registered are skipped. False when a track refused its keys (out of
+    // order, or memory ran out): that track keeps the keys it had.
+    bool replaceSyncTracks(const std::map<std::string, std::vector<sync_key>>& keysByName);
 
 private:
     void seekTo(double seconds);
