@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with tests and runs every test: the plain
 # build, the same suite under AddressSanitizer and UndefinedBehaviorSanitizer,
-# the audio layer under ThreadSanitizer and a short fuzzing run of the track
-# reader. Everything that needs a display gets a virtual one of its own.
+# the audio layer under ThreadSanitizer and a short fuzzing run of every
+# reader of outside input. Everything that needs a display gets a virtual one of its own.
 set -euo pipefail
 cd "$(dirname "$0")"
 jobs=$(nproc)
@@ -33,7 +33,7 @@ if [ -x scripts/tsan-audio ]; then
   ./scripts/tsan-audio
 fi
 
-if [ -x scripts/fuzz-sync ] && command -v clang++ >/dev/null; then
-  echo "== fuzzing the track reader"
-  ./scripts/fuzz-sync 30
+if command -v clang++ >/dev/null; then
+  echo "== fuzzing the readers of outside input"
+  ./scripts/fuzz --all 30
 fi

@@ -64,10 +64,18 @@ void vroAudio::Pause()
     BASS_ChannelPause(stream);
 }
 
+bool vroAudio::SeekTo(double seconds)
+{
+    if (BASS_ChannelSetPosition(stream, BASS_ChannelSeconds2Bytes(stream, seconds), BASS_POS_BYTE) == FALSE)
+        return false;
+    positionSeconds = seconds;
+    return true;
+}
+
 void vroAudio::seekTo(double seconds)
 {
-    BASS_ChannelSetPosition(stream, BASS_ChannelSeconds2Bytes(stream, seconds), BASS_POS_BYTE);
-    positionSeconds = seconds;
+    if (!SeekTo(seconds))
+        positionSeconds = seconds;
 }
 
 void vroAudio::Forward(double seconds)

@@ -35,6 +35,10 @@ public:
     // outside the music is refused by the audio layer but still recorded.
     void Forward(double seconds);
     void Rewind(double seconds);
+    // Seek to the sample nearest `seconds`; false, changing nothing, outside
+    // the music. A paused stream stays exactly there, so the next IsOK
+    // records the row of that sample.
+    bool SeekTo(double seconds);
 
     double GetPosition();
     double GetLength() const;
@@ -61,6 +65,7 @@ public:
     bool replaceSyncTracks(const std::map<std::string, std::vector<sync_key>>& keysByName);
 
 private:
+    // Relative seeks record their target even when the layer refuses it.
     void seekTo(double seconds);
 
     uint32_t stream = 0;

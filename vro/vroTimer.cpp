@@ -13,7 +13,7 @@ void vroTimer::Start()
 
 double vroTimer::GetTime() const
 {
-    return glfwGetTime();
+    return held ? heldTime : glfwGetTime();
 }
 
 void vroTimer::update()
@@ -26,6 +26,24 @@ void vroTimer::update()
 
 void vroTimer::update(vroAudio* audio)
 {
-    glfwSetTime(audio->GetPosition());
+    const double music = audio->GetPosition();
+    if (held)
+        heldTime = music;
+    else
+        glfwSetTime(music);
     update();
+}
+
+void vroTimer::Hold(double seconds)
+{
+    held = true;
+    heldTime = seconds;
+}
+
+void vroTimer::Release()
+{
+    if (!held)
+        return;
+    held = false;
+    glfwSetTime(heldTime);
 }

@@ -218,6 +218,26 @@ TEST_F(vroAudioTest, SeeksRecordTheirTargetsEvenOutsideTheMusic)
     EXPECT_EQ(audio.GetPosition(), 0.25);
 }
 
+// An absolute seek lands on the nearest sample and the next frame's row
+// follows it at once; a target outside the music changes nothing.
+TEST_F(vroAudioTest, SeekToLandsOnTheSampleAndTheRowFollows)
+{
+    vroAudio audio;
+    load(audio, "tune.mp3", {44100, 2, 2.0});
+    addRowTrack(audio);
+    audio.Play();
+    audio.Pause();
+    ASSERT_TRUE(audio.SeekTo(1.0 / 3.0));
+    EXPECT_EQ(audio.GetPosition(), 14700.0 / 44100.0);
+    EXPECT_TRUE(audio.IsOK());
+    EXPECT_NEAR(audio.getSyncValue("row"), 14700.0 / 44100.0 * kRowsPerSecondAt127, 1e-3);
+
+    EXPECT_FALSE(audio.SeekTo(-0.5));
+    EXPECT_FALSE(audio.SeekTo(audio.GetLength() + 0.5));
+    EXPECT_EQ(audio.GetBeat(), 14700.0 / 44100.0);
+    EXPECT_EQ(audio.GetPosition(), 14700.0 / 44100.0);
+}
+
 TEST_F(vroAudioTest, LevelIsTheMeanOfBothChannels)
 {
     vroAudio audio;

@@ -49,4 +49,26 @@ TEST_F(TimerTest, UpdateShiftsTimesAndComputesFps)
     EXPECT_NEAR(timer.getFPS(), 2.0, 0.05);
 }
 
+// A held clock reads the same however long a frame takes, follows the music
+// only when re-based, and runs on from there once released.
+TEST_F(TimerTest, HeldClockStandsStillUntilReleased)
+{
+    vroTimer timer{};
+    timer.Start();
+    timer.Hold(12.5);
+    EXPECT_TRUE(timer.isHeld());
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(timer.GetTime(), 12.5);
+    timer.update();
+    EXPECT_EQ(timer.currentTime, 12.5);
+
+    timer.Release();
+    EXPECT_FALSE(timer.isHeld());
+    const double released = timer.GetTime();
+    EXPECT_GE(released, 12.5);
+    EXPECT_LT(released, 12.6);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_GT(timer.GetTime(), released);
+}
+
 } // namespace
