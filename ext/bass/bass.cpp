@@ -32,14 +32,43 @@ BOOL BASS_Free(void)
     return library().stop() ? TRUE : FALSE;
 }
 
-HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD length, DWORD)
+HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD length, DWORD flags)
 {
-    if (mem || offset != 0 || length != 0 || !file) {
-        std::fprintf(stderr, "audio: only whole files named by a path can be opened\n");
+    if (!file || offset != 0 || (mem && length == 0) || (!mem && length != 0)) {
+        std::fprintf(stderr, "audio: only whole files, named by a path or in memory, can be opened\n");
+        return 0;
+    }
+    if ((flags & ~DWORD{BASS_STREAM_DECODE}) != 0) {
+        std::fprintf(stderr, "audio: unknown stream flags 0x%x\n", static_cast<unsigned>(flags));
         return 0;
     }
     Lock lock(library().lock());
-    return library().createStream(static_cast<const char*>(file));
+    if (mem)
+        return library().createStream(nullptr, file, length, flags);
+    return library().createStream(static_cast<const char*>(file), nullptr, 0, flags);
+}
+
+BOOL BASS_StreamFree(HSTREAM handle)
+{
+    Lock lock(library().lock());
+    return library().freeStream(handle) ? TRUE : FALSE;
+}
+
+BOOL BASS_ChannelGetInfo(DWORD handle, BASS_CHANNELINFO* info)
+{
+    Lock lock(library().lock());
+    return info && library().info(handle, *info) ? TRUE : FALSE;
+}
+
+DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length)
+{
+    constexpr DWORD kEnd = ~DWORD{0};
+    Lock lock(library().lock());
+    bassStream* stream = library().find(handle);
+    if (!stream || !stream->decodeOnly() || !buffer)
+        return kEnd;
+    const int64_t frames = stream->read(static_cast<int16_t*>(buffer), length / stream->frameBytes());
+    return frames < 0 ? kEnd : static_cast<DWORD>(frames * stream->frameBytes());
 }
 
 QWORD BASS_ChannelGetLength(DWORD handle, DWORD mode)

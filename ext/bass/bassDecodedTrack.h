@@ -8,20 +8,27 @@
 #include <string>
 #include <thread>
 
-struct mpg123_handle_struct;
+class bassDecoder;
 
-// A whole MP3 file as 16-bit PCM in memory. Opening reads only the frame
-// headers (a few milliseconds for minutes of music), which gives the exact
-// length; a thread of its own then decodes front to back into the
-// preallocated buffer, keeping a lead over the frame that playback needs,
-// and publishes how far it got. Frames below decodedFrames() never change
-// again, so any thread may read them without a lock; nothing is decoded
-// twice, and going back never waits.
+// A whole piece of music as 16-bit PCM in memory, decoded front to back into
+// a buffer set aside at opening, and published as it grows. Frames below
+// decodedFrames() never change again, so any thread may read them without a
+// lock; nothing is decoded twice, and going back never waits.
+//
+// In the background mode a thread of its own decodes, keeping a lead over the
+// frame that playback needs; on demand, prepare() decodes in the caller's
+// thread and no thread is started.
+//
+// When decoding ends before the announced length, the length becomes what
+// decoded, and one line on standard error says the file is truncated.
 class bassDecodedTrack {
 public:
-    // Null, after one line on standard error naming the file, when the file
-    // cannot be opened or holds no decodable MPEG audio.
-    static std::unique_ptr<bassDecodedTrack> open(const std::string& path);
+    enum class Mode { Background, OnDemand };
+
+    // Null, after one line on standard error naming `name`, when there is
+    // not enough memory for the whole music.
+    static std::unique_ptr<bassDecodedTrack> open(std::unique_ptr<bassDecoder> decoder, const std::string& name,
+                                                  Mode mode);
     ~bassDecodedTrack();
 
     bassDecodedTrack(const bassDecodedTrack&) = delete;
@@ -29,34 +36,42 @@ public:
 
     int rate() const { return sampleRate; }
     int channels() const { return channelCount; }
-    int64_t frames() const { return frameCount; }
+    uint32_t type() const { return decoderType; }
+    // Read decodedFrames() first: a length seen after it is at least as new.
+    int64_t frames() const { return frameCount.load(std::memory_order_acquire); }
     int64_t decodedFrames() const { return decoded.load(std::memory_order_acquire); }
     // Interleaved samples, channels() per frame; valid below decodedFrames().
     const int16_t* samples() const { return pcm.get(); }
 
     // Playback needs frames from `frame` on. Lock-free, for output threads.
     void need(int64_t frame) { needed.store(frame, std::memory_order_relaxed); }
-    // The same, and the decoder starts at once instead of at its next look.
-    void needNow(int64_t frame);
+    // Returns once `ahead` frames from `frame` on are decoded, or the music
+    // ends before them (then frames() is final). In the background mode it
+    // waits a bounded time for the decoder: past that, playback stalls.
+    void prepare(int64_t frame, int64_t ahead);
 
 private:
-    bassDecodedTrack(std::string path, mpg123_handle_struct* decoder, int rate, int channels, int64_t frames,
-                     std::unique_ptr<int16_t[]> pcm);
-    void decodeAll();
+    bassDecodedTrack(std::unique_ptr<bassDecoder> decoder, std::string name, std::unique_ptr<int16_t[]> pcm);
+    bool decodeChunk();
+    bool ready(int64_t upTo) const;
+    void decodeInBackground();
     bool waitForNeed(int64_t done);
-    bool stopping();
-    void finish(int64_t frames);
 
-    std::string path;
-    mpg123_handle_struct* decoder;
+    std::unique_ptr<bassDecoder> decoder;
+    std::string name;
     int sampleRate;
     int channelCount;
-    int64_t frameCount;
+    uint32_t decoderType;
+    bool truncationReported;
     std::unique_ptr<int16_t[]> pcm;
+    std::atomic<int64_t> frameCount;
     std::atomic<int64_t> decoded{0};
+    std::atomic<bool> ended{false};
     std::atomic<int64_t> needed{0};
+    int64_t urgent = 0; // prepare() waits for the frames below; under wakeMutex
     std::mutex wakeMutex;
-    std::condition_variable wake;
+    std::condition_variable wake;     // the decoder: playback moved, or stop
+    std::condition_variable progress; // waiters in prepare(): frames were published
     bool stopRequested = false;
     std::thread worker;
 };

@@ -21,16 +21,26 @@ public:
     // The calls below need lock() held.
     bool start(int device);
     bool stop();
-    HSTREAM createStream(const std::string& path);
+    // A file named by `path`, or `size` bytes at `memory` when it is not
+    // null (they stay the caller's and must outlive the stream).
+    HSTREAM createStream(const char* path, const void* memory, uint64_t size, DWORD flags);
+    bool freeStream(HSTREAM handle);
     // Null for a handle that names no stream.
     bassStream* find(DWORD handle);
+    bool info(DWORD handle, BASS_CHANNELINFO& info);
 
 private:
+    struct Entry {
+        std::unique_ptr<bassStream> stream;
+        DWORD flags;
+        std::string path; // empty for memory
+    };
+
     bool openSoundSystem();
 
     std::mutex guard;
     bool started = false;
     bool audible = false;
     DWORD lastHandle = 0;
-    std::map<DWORD, std::unique_ptr<bassStream>> streams;
+    std::map<DWORD, Entry> streams;
 };

@@ -36,13 +36,20 @@ bool commandPlays(uint64_t word)
 // The level looks back this far from the heard position.
 constexpr int kLevelWindowsPerSecond = 50;
 
+// Music decoded from the position on before playing or seeking returns: the
+// output never waits for the layer's own decoder, and the decoder keeps its
+// lead from there on its own thread.
+constexpr int kPrefillsPerSecond = 4;
+
 } // namespace
 
-bassStream::bassStream(std::unique_ptr<bassDecodedTrack> decoded, bool audible)
+bassStream::bassStream(std::unique_ptr<bassDecodedTrack> decoded, Output kind)
     : track(std::move(decoded))
+    , decoding(kind == Output::None)
 {
     issue(0, false);
-    output = bassOutput::open(audible, *this, track->rate(), track->channels());
+    if (!decoding)
+        output = bassOutput::open(kind == Output::Device, *this, track->rate(), track->channels());
 }
 
 bassStream::~bassStream()
@@ -65,18 +72,40 @@ int64_t bassStream::length() const
     return track->frames();
 }
 
+uint32_t bassStream::type() const
+{
+    return track->type();
+}
+
+int bassStream::channels() const
+{
+    return track->channels();
+}
+
+bool bassStream::decodeOnly() const
+{
+    return decoding;
+}
+
 void bassStream::issue(int64_t frame, bool playing)
 {
+    if (playing) {
+        track->prepare(frame, rate() / kPrefillsPerSecond);
+        // Decoding may have found the music shorter than announced.
+        frame = std::min(frame, length());
+    }
     startFrame = frame;
     lastHeard = static_cast<double>(frame);
     ++generation;
     issued = commandWord(frame, playing, generation);
     command.store(issued, std::memory_order_release);
-    track->needNow(frame);
+    track->need(frame);
 }
 
 bool bassStream::play(bool restart)
 {
+    if (decoding)
+        return false;
     observe();
     if (restart)
         startFrame = 0;
@@ -101,6 +130,9 @@ bool bassStream::seek(int64_t frame)
 {
     if (frame < 0 || frame > length())
         return false;
+    track->prepare(frame, rate() / kPrefillsPerSecond);
+    if (frame > length())
+        return false;
     observe();
     issue(frame, playerState == State::Playing);
     return true;
@@ -118,6 +150,8 @@ bassStream::State bassStream::state()
 
 bassStream::Heard bassStream::observe()
 {
+    if (decoding)
+        return {static_cast<double>(startFrame), startFrame < length() ? State::Playing : State::Stopped};
     if (playerState != State::Playing)
         return {static_cast<double>(startFrame), playerState};
     return playingPosition();
@@ -141,7 +175,7 @@ bassStream::Heard bassStream::playingPosition()
     const double total = static_cast<double>(length());
     lastHeard = std::max(lastHeard, std::min({reached, limit, total}));
 
-    const bool endHandedOut = latest.frame + latest.delivered == length();
+    const bool endHandedOut = latest.frame + latest.delivered >= length();
     if (endHandedOut && lastHeard >= total) {
         playerState = State::Stopped;
         issue(length(), false);
@@ -154,7 +188,7 @@ void bassStream::level(int& left, int& right)
 {
     left = right = 0;
     const Heard heard = observe();
-    if (heard.state != State::Playing)
+    if (decoding || heard.state != State::Playing)
         return;
     const int channels = track->channels();
     // The position may run a little ahead of the decoder; those frames are
@@ -167,6 +201,17 @@ void bassStream::level(int& left, int& right)
         left = std::max(left, std::abs(static_cast<int>(at[0])));
         right = std::max(right, std::abs(static_cast<int>(at[channels - 1])));
     }
+}
+
+int64_t bassStream::read(int16_t* out, int64_t frames)
+{
+    track->prepare(startFrame, frames);
+    if (startFrame >= length())
+        return -1;
+    const int64_t count = std::min(frames, length() - startFrame);
+    std::memcpy(out, track->samples() + startFrame * channels(), static_cast<size_t>(count) * frameBytes());
+    startFrame += count;
+    return count;
 }
 
 void bassStream::render(int16_t* out, int frames, double heardAt)
@@ -184,8 +229,9 @@ void bassStream::render(int16_t* out, int frames, double heardAt)
     int64_t delivered = 0;
     bool stalled = false;
     if (rendering) {
-        const int64_t wanted = std::min<int64_t>(frames, length() - cursor);
-        delivered = std::clamp<int64_t>(track->decodedFrames() - cursor, 0, wanted);
+        const int64_t ready = track->decodedFrames();
+        const int64_t wanted = std::clamp<int64_t>(length() - cursor, 0, frames);
+        delivered = std::clamp<int64_t>(ready - cursor, 0, wanted);
         std::memcpy(out, track->samples() + cursor * channels, static_cast<size_t>(delivered) * frameBytes());
         stalled = delivered < wanted;
     }

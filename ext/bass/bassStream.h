@@ -24,8 +24,11 @@ class bassOutput;
 class bassStream : public bassFrameSource {
 public:
     enum class State { Stopped, Playing, Stalled, Paused };
+    // Where the stream's music goes: the sound device, a silent real-time
+    // output, or nowhere (a decode-only stream, read with read()).
+    enum class Output { Device, Silent, None };
 
-    bassStream(std::unique_ptr<bassDecodedTrack> track, bool audible);
+    bassStream(std::unique_ptr<bassDecodedTrack> track, Output output);
     ~bassStream();
 
     bassStream(const bassStream&) = delete;
@@ -34,7 +37,11 @@ public:
     int rate() const;
     int frameBytes() const;
     int64_t length() const;
+    uint32_t type() const;
+    int channels() const;
+    bool decodeOnly() const;
 
+    // False for a decode-only stream.
     bool play(bool restart);
     bool pause();
     // False, changing nothing, past the end.
@@ -43,6 +50,9 @@ public:
     State state();
     // Peak of each channel over the last 20 ms heard, 0 to 32768.
     void level(int& left, int& right);
+    // Decode-only streams: up to `frames` frames from the position on, which
+    // advances by what was read; -1 at the end.
+    int64_t read(int16_t* out, int64_t frames);
 
     void render(int16_t* out, int frames, double heardAt) override;
 
@@ -57,6 +67,7 @@ private:
     void issue(int64_t frame, bool playing);
 
     std::unique_ptr<bassDecodedTrack> track;
+    bool decoding;
 
     // The interface's side.
     State playerState = State::Stopped;

@@ -33,6 +33,19 @@ double playOut(HSTREAM stream, double timeout)
     return wallSeconds() - start;
 }
 
+// Every state seen while polling until the stream stops.
+std::set<DWORD> statesUntilStopped(HSTREAM stream, double timeout)
+{
+    std::set<DWORD> seen;
+    const double start = wallSeconds();
+    DWORD state = BASS_ACTIVE_PLAYING;
+    while (state != BASS_ACTIVE_STOPPED && wallSeconds() - start < timeout) {
+        state = BASS_ChannelIsActive(stream);
+        seen.insert(state);
+    }
+    return seen;
+}
+
 DWORD leftLevel(DWORD word)
 {
     return word & 0xFFFF;
@@ -65,6 +78,25 @@ TEST_F(bassPlaybackTest, PlaysToTheEndInRealTime)
     EXPECT_EQ(BASS_ChannelGetPosition(stream, BASS_POS_BYTE), BASS_ChannelGetLength(stream, BASS_POS_BYTE));
     EXPECT_FALSE(BASS_ChannelPause(stream));
     EXPECT_EQ(BASS_ChannelGetLevel(stream), 0u);
+}
+
+// Playing at once, or seeking far ahead while playing, must not wait on the
+// layer's own decoder: a caller that ends on a stall would end right there.
+TEST_F(bassPlaybackTest, LocalFileNeverStallsOnItsOwnDecoding)
+{
+    const std::set<DWORD> playingThenStopped{BASS_ACTIVE_STOPPED, BASS_ACTIVE_PLAYING};
+    const HSTREAM shortStream = make("short.mp3", {44100, 2, 0.4});
+    ASSERT_NE(shortStream, 0u);
+    ASSERT_TRUE(BASS_ChannelPlay(shortStream, FALSE));
+    EXPECT_EQ(statesUntilStopped(shortStream, 3.0), playingThenStopped);
+    EXPECT_EQ(BASS_ChannelGetPosition(shortStream, BASS_POS_BYTE), BASS_ChannelGetLength(shortStream, BASS_POS_BYTE));
+
+    const HSTREAM longStream = make("long.mp3", {44100, 2, 40.0});
+    ASSERT_NE(longStream, 0u);
+    ASSERT_TRUE(BASS_ChannelPlay(longStream, FALSE));
+    ASSERT_TRUE(BASS_ChannelSetPosition(longStream, BASS_ChannelSeconds2Bytes(longStream, 39.6), BASS_POS_BYTE));
+    EXPECT_EQ(statesUntilStopped(longStream, 3.0), playingThenStopped);
+    EXPECT_EQ(BASS_ChannelGetPosition(longStream, BASS_POS_BYTE), BASS_ChannelGetLength(longStream, BASS_POS_BYTE));
 }
 
 TEST_F(bassPlaybackTest, PositionFollowsTheClockBetweenPulls)
