@@ -5,6 +5,8 @@
 #include "bass.h"
 #include "sync.h"
 
+#include <algorithm>
+
 double kakRowRate = 0.0;
 
 namespace {
@@ -62,6 +64,27 @@ void vroAudio::Play()
 void vroAudio::Pause()
 {
     BASS_ChannelPause(stream);
+}
+
+bool vroAudio::ReplaceTune(std::vector<uint8_t> wavBytes)
+{
+    const HSTREAM fresh = BASS_StreamCreateFile(TRUE, wavBytes.data(), 0, wavBytes.size(), 0);
+    if (fresh == 0)
+        return false;
+    const bool playing = BASS_ChannelIsActive(stream) == BASS_ACTIVE_PLAYING;
+    const double length = BASS_ChannelBytes2Seconds(fresh, BASS_ChannelGetLength(fresh, BASS_POS_BYTE));
+    // A shorter tune goes on from its end: the player sees the music ended.
+    const double at = std::min(GetPosition(), length);
+    BASS_ChannelSetPosition(fresh, BASS_ChannelSeconds2Bytes(fresh, at), BASS_POS_BYTE);
+    if (playing)
+        BASS_ChannelPlay(fresh, FALSE);
+    BASS_StreamFree(stream);
+    stream = fresh;
+    // The old image goes only after the stream that read it.
+    tuneBytes = std::move(wavBytes);
+    lengthSeconds = length;
+    positionSeconds = at;
+    return true;
 }
 
 bool vroAudio::SeekTo(double seconds)

@@ -31,6 +31,11 @@ public:
 
     void Play();
     void Pause();
+    // Replaces the music with a 16-bit PCM WAV image, kept for the new
+    // stream's life, at the music time reached and in the same state
+    // (playing or paused). False, keeping the old music, when the audio
+    // layer refuses it.
+    bool ReplaceTune(std::vector<uint8_t> wavBytes);
     // Seek relative to the position heard now. Neither clamps: a target
     // outside the music is refused by the audio layer but still recorded.
     void Forward(double seconds);
@@ -73,6 +78,7 @@ private:
     double positionSeconds = 0.0;
     int32_t hasTune = 0;
     std::string tuneFile;
+    std::vector<uint8_t> tuneBytes; // the music in memory, once replaced
     sync_player* syncDevice = nullptr; // null when it could not be created: every track reads 0.0
     std::map<std::string, const sync_track*> syncTracks;
     double currentRow = 0.0;

@@ -1,9 +1,12 @@
 #include "readout.h"
 
+#include "vroFSQuad.h"
+
 #include "vroChannel.h"
 #include "vroEngine.h"
 #include "vroProgressBar.h"
-#include "vroRenderer.h"
+#include "vroShaderManager.h"
+#include "vroShaderProgram.h"
 #include "vroTextOverlay.h"
 #include "vroTexture.h"
 #include "vroWindow.h"
@@ -40,7 +43,12 @@ void Readout::Draw(vroFSQuad& quad)
     if (!visible || shownText.empty() || !canvas)
         return;
     canvas->BindToUnit(VRO_CHANNEL_TEXT_DEBUG);
-    engine.renderer->Render(quad, "debugtext");
+    engine.shaderManager->getShader("debugtext")->Use(&engine);
+    // The production's last pass left its depth at the quad's own: over it,
+    // the same quad would fail the depth test. Every pass of the production
+    // turns the test on again for itself.
+    glDisable(GL_DEPTH_TEST);
+    quad.Render();
 }
 
 void Readout::layOut()

@@ -39,11 +39,13 @@ void Transport::BeginFrame()
         return;
     }
     if (!playing && !ended) {
+        // Parked on the last sample, every frame reads the same row.
         ended = true;
         paused = true;
-        audio.Pause();
+        audio.SeekTo(audio.GetLength());
         engine.timer->Hold(audio.GetLength());
-        row = audio.GetLength() * kakRowRate;
+        audio.IsOK();
+        row = audio.getRow();
     }
 }
 
