@@ -249,6 +249,41 @@ TEST_F(DevPlayerTest, SeeksLandOnTheBeatGridAndLoopsAndPauseHoldTheRow)
     EXPECT_FALSE(transport().isPaused());
 }
 
+TEST_F(DevPlayerTest, ScoreEditsPlayFromTheSameMusicTimeAndBrokenScoresKeepTheMusic)
+{
+    constexpr double kSecondsPerBar = 4.0 * 60.0 / 127.0;
+    fs::create_directories(source.file("music"));
+    source.write("music/tolvenmark.score", "tempo 127\nbars 16\n");
+    start();
+    ASSERT_TRUE(framesUntil([&] { return !player->getLiveReload().isRenderingMusic(); }, 60s));
+    EXPECT_NEAR(audio().GetLength(), 16 * kSecondsPerBar, 1e-3) << "the source folder's score plays from the start";
+    ASSERT_TRUE(player->Execute("seek 3"));
+    frames(3);
+    EXPECT_EQ(audio().GetLevel(), 0.0f);
+
+    source.write("music/tolvenmark.score", "tempo 127\nbars 20\ninstrument hum bass gain=0.8\npattern low\n"
+                                           "| A2 - - - A2 - - - A2 - - - A2 - - -\nplay 0-19 hum low\n");
+    double before = audio().GetPosition();
+    ASSERT_TRUE(framesUntil([&] {
+        if (audio().GetLength() < 17 * kSecondsPerBar) {
+            before = audio().GetPosition();
+            return false;
+        }
+        return true;
+    }, 60s));
+    const double after = audio().GetPosition();
+    EXPECT_GE(after, before);
+    EXPECT_LT(after, before + 0.5) << "the new tune goes on from the music time reached";
+    frames(2);
+    EXPECT_GT(audio().GetLevel(), 0.05f) << "what plays now is the new score";
+
+    source.write("music/tolvenmark.score", "tempo 127\nbars 20\nplay 0-19 nobody low\n");
+    ASSERT_TRUE(framesUntil([&] { return !player->getLiveReload().getErrors().empty(); }, 60s));
+    EXPECT_NE(player->getLiveReload().getErrors().find("tolvenmark.score:3: "), std::string::npos)
+        << player->getLiveReload().getErrors();
+    EXPECT_NEAR(audio().GetLength(), 20 * kSecondsPerBar, 1e-3);
+}
+
 TEST_F(DevPlayerTest, TheReadoutIsDrawnFromTheDebugOverlayOverTheFinishedFrame)
 {
     start();
