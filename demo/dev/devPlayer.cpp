@@ -91,7 +91,9 @@ DevPlayer::~DevPlayer()
 
 void DevPlayer::onKey(GLFWwindow* window, int key, int, int action, int mods)
 {
-    if (action != GLFW_PRESS && action != GLFW_REPEAT)
+    // Held arrows keep stepping; the other keys act once per press.
+    const bool isArrow = key == GLFW_KEY_LEFT || key == GLFW_KEY_RIGHT || key == GLFW_KEY_UP || key == GLFW_KEY_DOWN;
+    if (action != GLFW_PRESS && !(action == GLFW_REPEAT && isArrow))
         return;
     auto* player = static_cast<DevPlayer*>(glfwGetWindowUserPointer(window));
     const std::string command = commandOfKey(key, mods);
