@@ -74,8 +74,8 @@ void saveLatency(DevPlayer& player, const fs::path& shader)
     const std::string original = readFile(shader);
     vroShaderManager& shaders = *player.getProduction().getEngine().shaderManager;
     std::mt19937 random(7);
-    std::vector<double> latencies;
-    std::printf("save  latency ms\n");
+    std::vector<double> latencies, frames;
+    std::printf("save  latency ms  frames drawn  last frame ms (rebuild and draw)\n");
     for (int save = 0; save < kSaves; ++save) {
         const GLuint before = shaders.getShader("cubescape")->id;
         Clock::time_point saved{};
@@ -84,19 +84,21 @@ void saveLatency(DevPlayer& player, const fs::path& shader)
             std::ofstream(shader, std::ios::binary) << original << "// save " << save << "\n";
             saved = Clock::now();
         });
-        bool rebuilt = false;
-        while (!rebuilt) {
+        int drawn = 0;
+        for (bool rebuilt = false; !rebuilt; ++drawn) {
+            const Clock::time_point start = Clock::now();
             player.DrawFrame();
             glFinish();
-            rebuilt = shaders.getShader("cubescape")->id != before;
-            const Clock::time_point drawn = Clock::now();
+            const Clock::time_point end = Clock::now();
             player.Present();
+            rebuilt = shaders.getShader("cubescape")->id != before;
             if (rebuilt) {
                 editor.join();
-                latencies.push_back(milliseconds(drawn - saved));
+                latencies.push_back(milliseconds(end - saved));
+                frames.push_back(milliseconds(end - start));
             }
         }
-        std::printf("%4d  %10.1f\n", save + 1, latencies.back());
+        std::printf("%4d  %10.1f  %12d  %13.1f\n", save + 1, latencies.back(), drawn, frames.back());
     }
     std::sort(latencies.begin(), latencies.end());
     std::printf("\nsave to first new frame over %d saves: median %.1f ms, max %.1f ms (target < 300 ms)\n\n", kSaves,
