@@ -55,10 +55,11 @@ void LiveReload::PrepareShaders(vroEngine& engine, const std::string& sourceDir)
 LiveReload::LiveReload(vroEngine& engine, const std::string& sourceDir) : engine(engine)
 {
     const bool hasSource = isFolder(sourceDir);
+    const fs::path sourceShaders = fs::path(sourceDir) / "shaders";
     for (const std::string& file : engine.shaderManager->getSourceFiles()) {
         shaderPaths[file] = file;
-        if (hasSource)
-            shaderPaths[(fs::path(sourceDir) / "shaders" / file).string()] = file;
+        if (hasSource && isFolder(sourceShaders.string()))
+            shaderPaths[(sourceShaders / file).string()] = file;
     }
     for (const std::string& file : engine.textureManager->getFileNames())
         texturePaths[file] = file;
