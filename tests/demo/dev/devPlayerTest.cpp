@@ -9,6 +9,8 @@
 
 #include "vroAudio.h"
 #include "vroEngine.h"
+#include "vroShaderManager.h"
+#include "vroShaderProgram.h"
 #include "vroTextOverlay.h"
 #include "vroTexture.h"
 
@@ -20,6 +22,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -38,7 +41,7 @@ const char* const kVertex = "#version 410 core\nlayout (location = 0) in vec3 ve
 // A fragment stage whose body starts on line 5.
 std::string fragment(const std::string& body)
 {
-    return "#version 410 core\nuniform sampler2D uChannelA;\nuniform float uSyncA;\nin vec2 texCoord;\n"
+    return "#version 410 core\nuniform sampler2D uChannelA;\nuniform float uSyncA, uTime;\nin vec2 texCoord;\n"
            "out vec4 colour; void main() { " + body + " }\n";
 }
 
@@ -62,7 +65,8 @@ protected:
         fs::create_directories(source.file("tracks"));
         source.write("shaders/noTransform.vs", kVertex);
         source.write("shaders/post.fs", fragment("colour = texture(uChannelA, texCoord);"));
-        source.write("shaders/rm_cubescape.fs", fragment("colour = vec4(uSyncA, 0.25, 0.75, 1.0);"));
+        // Opaque from the first moment on; the clock keeps uTime in the program.
+        source.write("shaders/rm_cubescape.fs", fragment("colour = vec4(uSyncA, 0.25, 0.75, clamp(uTime + 1.0, 0.0, 1.0));"));
         source.write("shaders/rm_pyramidgrid.fs", fragment("colour = vec4(0.0, 0.0, 1.0, 1.0);"));
         source.write("tracks/kelvandrix.tracks", kTracks);
         into = std::make_unique<WorkingDir>(run.path());
@@ -126,6 +130,14 @@ protected:
     }
 
     vroAudio& audio() { return *player->getProduction().getEngine().audio; }
+    // The "uTime" the cubes' program last drew with.
+    float cubescapeTime()
+    {
+        const GLuint id = player->getProduction().getEngine().shaderManager->getShader("cubescape")->id;
+        float time = -1.0f;
+        glGetUniformfv(id, glGetUniformLocation(id, "uTime"), &time);
+        return time;
+    }
     Transport& transport() { return player->getTransport(); }
 
     TempDir run;
@@ -216,8 +228,12 @@ TEST_F(DevPlayerTest, SeeksLandOnTheBeatGridAndLoopsAndPauseHoldTheRow)
     EXPECT_FALSE(player->Execute("beat one"));
 
     const double held = rowAfter("seek-bar 1");
+    const float time = cubescapeTime();
+    std::this_thread::sleep_for(50ms);
     frames(5);
     EXPECT_EQ(transport().getRow(), held) << "pause freezes the row";
+    EXPECT_EQ(cubescapeTime(), time) << "and the picture's clock";
+    EXPECT_NEAR(time, held / kakRowRate, 1e-4);
 
     // A loop over bar 1 wraps back to its start with the time it overshot.
     ASSERT_TRUE(player->Execute("loop"));
