@@ -5,6 +5,8 @@
 #include "bass.h"
 #include "sync.h"
 
+#include <algorithm>
+
 double kakRowRate = 0.0;
 
 namespace {
@@ -60,6 +62,27 @@ void vroAudio::Play()
 void vroAudio::Pause()
 {
     BASS_ChannelPause(stream);
+}
+
+bool vroAudio::ReplaceTune(std::vector<uint8_t> wavBytes)
+{
+    const HSTREAM fresh = BASS_StreamCreateFile(TRUE, wavBytes.data(), 0, wavBytes.size(), 0);
+    if (fresh == 0)
+        return false;
+    const bool playing = BASS_ChannelIsActive(stream) == BASS_ACTIVE_PLAYING;
+    const double length = BASS_ChannelBytes2Seconds(fresh, BASS_ChannelGetLength(fresh, BASS_POS_BYTE));
+    // A shorter tune goes on from its end: the player sees the music ended.
+    const double at = std::min(GetPosition(), length);
+    BASS_ChannelSetPosition(fresh, BASS_ChannelSeconds2Bytes(fresh, at), BASS_POS_BYTE);
+    if (playing)
+        BASS_ChannelPlay(fresh, FALSE);
+    BASS_StreamFree(stream);
+    stream = fresh;
+    // The old image goes only after the stream that read it.
+    tuneBytes = std::move(wavBytes);
+    lengthSeconds = length;
+    positionSeconds = at;
+    return true;
 }
 
 bool vroAudio::SeekTo(double seconds)
@@ -139,4 +162,23 @@ float vroAudio::getSyncValue(std::string name) const
     if (found == syncTracks.end())
         return 0.0f;
     return static_cast<float>(sync_get_val(found->second, currentRow));
+}
+
+const sync_track* vroAudio::getSyncTrack(const std::string& name) const
+{
+    const auto found = syncTracks.find(name);
+    return found == syncTracks.end() ? nullptr : found->second;
+}
+
+bool vroAudio::replaceSyncTracks(const std::map<std::string, std::vector<sync_key>>& keysByName)
+{
+    bool accepted = true;
+    for (const auto& entry : syncTracks) {
+        const auto keys = keysByName.find(entry.first);
+        const bool listed = keys != keysByName.end();
+        const sync_key* data = listed ? keys->second.data() : nullptr;
+        const auto count = listed ? static_cast<int32_t>(keys->second.size()) : 0;
+        accepted = sync_set_track_keys(syncDevice, entry.first.c_str(), data, count) == 0 && accepted;
+    }
+    return accepted;
 }

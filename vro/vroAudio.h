@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
+struct sync_key;
 struct sync_player;
 struct sync_track;
 class vroProgressBar;
@@ -29,6 +31,11 @@ public:
 
     void Play();
     void Pause();
+    // Replaces the music with a 16-bit PCM WAV image, kept for the new
+    // stream's life, at the music time reached and in the same state
+    // (playing or paused). False, keeping the old music, when the audio
+    // layer refuses it.
+    bool ReplaceTune(std::vector<uint8_t> wavBytes);
     // Seek relative to the position heard now. Neither clamps: a target
     // outside the music is refused by the audio layer but still recorded.
     void Forward(double seconds);
@@ -53,6 +60,14 @@ public:
     // The named track at the row recorded by the last IsOK; 0.0 for a name
     // never registered.
     float getSyncValue(std::string name) const;
+    // The registered track of that name, null for a name never registered;
+    // its keys change when the tracks are replaced.
+    const sync_track* getSyncTrack(const std::string& name) const;
+    // Gives every registered track the keys listed for its name, and none to
+    // a track the list leaves out, all before the next IsOK. Names not
+    // registered are skipped. False when a track refused its keys (out of
+    // order, or memory ran out): that track keeps the keys it had.
+    bool replaceSyncTracks(const std::map<std::string, std::vector<sync_key>>& keysByName);
 
 private:
     // Relative seeks record their target even when the layer refuses it.
@@ -63,6 +78,7 @@ private:
     double positionSeconds = 0.0;
     int32_t hasTune = 0;
     std::string tuneFile;
+    std::vector<uint8_t> tuneBytes; // the music in memory, once replaced
     sync_player* syncDevice = nullptr; // null when it could not be created: every track reads 0.0
     std::map<std::string, const sync_track*> syncTracks;
     double currentRow = 0.0;

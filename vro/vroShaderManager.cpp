@@ -3,20 +3,19 @@
 #include "vroProgressBar.h"
 #include "vroUtils.h"
 
+#include <algorithm>
+#include <cassert>
 #include <cstdio>
 #include <filesystem>
 
-namespace {
-
-std::string readSource(const std::string& file)
+std::string vroShaderManager::readSource(const std::string& file) const
 {
+    const std::string path = sourcePath(file);
     std::error_code ignored;
-    if (!std::filesystem::is_regular_file(file, ignored))
-        std::fprintf(stderr, "shader: cannot read \"%s\"\n", file.c_str());
-    return vroUtils::ReadTextFile(file);
+    if (!std::filesystem::is_regular_file(path, ignored))
+        std::fprintf(stderr, "shader: cannot read \"%s\"\n", path.c_str());
+    return vroUtils::ReadTextFile(path);
 }
-
-} // namespace
 
 vroShaderManager::vroShaderManager(vroEngine* owner) : engine(owner)
 {
@@ -48,4 +47,54 @@ void vroShaderManager::Load(vroProgressBar& progressBar)
 vroShaderProgram* vroShaderManager::getShader(std::string name)
 {
     return programs.at(name).get();
+}
+
+void vroShaderManager::setSourceFolders(std::vector<std::string> folders)
+{
+    sourceFolders = std::move(folders);
+}
+
+std::string vroShaderManager::sourcePath(const std::string& file) const
+{
+    std::error_code ignored;
+    for (const std::string& folder : sourceFolders) {
+        const std::filesystem::path candidate = std::filesystem::path(folder) / file;
+        if (std::filesystem::is_regular_file(candidate, ignored))
+            return candidate.string();
+    }
+    return file;
+}
+
+std::vector<std::string> vroShaderManager::getSourceFiles() const
+{
+    std::vector<std::string> files(vertexFiles);
+    files.insert(files.end(), fragmentFiles.begin(), fragmentFiles.end());
+    std::sort(files.begin(), files.end());
+    files.erase(std::unique(files.begin(), files.end()), files.end());
+    return files;
+}
+
+std::vector<std::string> vroShaderManager::programsUsing(const std::string& file) const
+{
+    std::vector<std::string> users;
+    for (size_t i = 0; i < names.size(); ++i)
+        if ((vertexFiles[i] == file || fragmentFiles[i] == file) && programs.count(names[i]))
+            users.push_back(names[i]);
+    std::sort(users.begin(), users.end());
+    users.erase(std::unique(users.begin(), users.end()), users.end());
+    return users;
+}
+
+std::string vroShaderManager::Rebuild(const std::string& name)
+{
+    const auto registered = std::find(names.begin(), names.end(), name);
+    assert(registered != names.end() && programs.count(name) && "only a loaded program is rebuilt");
+    const size_t i = static_cast<size_t>(registered - names.begin());
+    auto program = std::make_unique<vroShaderProgram>(readSource(vertexFiles[i]), readSource(fragmentFiles[i]),
+                                                      vroShaderLabel{name, vertexFiles[i], fragmentFiles[i]},
+                                                      vroShaderProgram::Report::quietly);
+    if (!program->isBuilt())
+        return program->getProblems();
+    programs[name] = std::move(program);
+    return {};
 }

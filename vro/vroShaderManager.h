@@ -27,11 +27,28 @@ public:
     // Throws std::out_of_range for a name that was never built.
     vroShaderProgram* getShader(std::string name);
 
+    // Folders searched in order for each source file, before the file name
+    // as it stands (relative to the working folder). Empty by default.
+    void setSourceFolders(std::vector<std::string> folders);
+    // Where a source file is read from: the first search folder holding it.
+    std::string sourcePath(const std::string& file) const;
+    // Every source file name registered, each once, in name order.
+    std::vector<std::string> getSourceFiles() const;
+    // The programs that read the source file of that name, in name order.
+    std::vector<std::string> programsUsing(const std::string& file) const;
+    // Builds the named program again from its files. When the new one does
+    // not compile or link, the previous one stays in use and its problems
+    // ("file:line: message" lines) are returned; empty when it was replaced.
+    std::string Rebuild(const std::string& name);
+
 private:
+    std::string readSource(const std::string& file) const;
+
     std::map<std::string, std::unique_ptr<vroShaderProgram>> programs;
     std::vector<std::string> names;
     std::vector<std::string> vertexFiles;
     std::vector<std::string> fragmentFiles;
+    std::vector<std::string> sourceFolders;
     int count = 0;
     vroEngine* engine;
 };

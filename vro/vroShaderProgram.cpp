@@ -20,6 +20,25 @@ void reportLog(const vroShaderLabel& label, const std::string& stage, const std:
             std::fprintf(stderr, "shader: \"%s\" %s: %s\n", name.c_str(), stage.c_str(), line.c_str());
 }
 
+// The compiler's lines "0:12(3): error: ..." (source string, line, column)
+// become "file:12: error: ..."; others are prefixed with the file.
+std::string locatedLines(const std::string& file, const std::string& log)
+{
+    std::istringstream lines(log);
+    std::string line;
+    std::string located;
+    while (std::getline(lines, line)) {
+        if (line.empty())
+            continue;
+        int source = 0, number = 0, column = 0, consumed = 0;
+        if (std::sscanf(line.c_str(), "%d:%d(%d): %n", &source, &number, &column, &consumed) == 3 && consumed > 0)
+            located += file + ":" + std::to_string(number) + ": " + line.substr(static_cast<size_t>(consumed)) + "\n";
+        else
+            located += file + ": " + line + "\n";
+    }
+    return located;
+}
+
 std::string stageName(const std::string& file, const char* fallback)
 {
     return file.empty() ? fallback : "\"" + file + "\"";
@@ -32,14 +51,26 @@ GLint location(GLuint program, const char* name)
 
 } // namespace
 
-vroShaderProgram::vroShaderProgram(std::string vertexSource, std::string fragmentSource, vroShaderLabel label)
+vroShaderProgram::vroShaderProgram(std::string vertexSource, std::string fragmentSource, vroShaderLabel label,
+                                   Report report)
     : id(glCreateProgram()),
       vertexShader(std::make_unique<vroShaderObject>(GL_VERTEX_SHADER)),
       fragmentShader(std::make_unique<vroShaderObject>(GL_FRAGMENT_SHADER))
 {
-    reportLog(label, stageName(label.vertexFile, "vertex stage"), vertexShader->Compile(std::move(vertexSource)));
-    reportLog(label, stageName(label.fragmentFile, "fragment stage"), fragmentShader->Compile(std::move(fragmentSource)));
-    reportLog(label, "link", Link());
+    const std::string vertexLog = vertexShader->Compile(std::move(vertexSource));
+    const std::string fragmentLog = fragmentShader->Compile(std::move(fragmentSource));
+    const std::string linkLog = Link();
+    const std::string linkFile = label.name.empty() ? "link" : label.name + " (link)";
+    problems = locatedLines(label.vertexFile.empty() ? "vertex stage" : label.vertexFile, vertexLog)
+               + locatedLines(label.fragmentFile.empty() ? "fragment stage" : label.fragmentFile, fragmentLog);
+    // A stage that did not compile makes linking fail too; that says nothing new.
+    if (problems.empty())
+        problems = locatedLines(linkFile, linkLog);
+    if (report == Report::quietly)
+        return;
+    reportLog(label, stageName(label.vertexFile, "vertex stage"), vertexLog);
+    reportLog(label, stageName(label.fragmentFile, "fragment stage"), fragmentLog);
+    reportLog(label, "link", linkLog);
 }
 
 vroShaderProgram::~vroShaderProgram()

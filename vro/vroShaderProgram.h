@@ -17,10 +17,14 @@ struct vroShaderLabel {
 
 // A linked program of a vertex and a fragment stage. Construction never
 // fails: a stage that does not compile or a program that does not link is
-// reported on standard error and still gives a complete program object.
+// reported (on standard error, unless told to keep quiet) and still gives a
+// complete program object.
 class vroShaderProgram {
 public:
-    vroShaderProgram(std::string vertexSource, std::string fragmentSource, vroShaderLabel label = {});
+    enum class Report { toStandardError, quietly };
+
+    vroShaderProgram(std::string vertexSource, std::string fragmentSource, vroShaderLabel label = {},
+                     Report report = Report::toStandardError);
     ~vroShaderProgram();
 
     vroShaderProgram(const vroShaderProgram&) = delete;
@@ -31,10 +35,16 @@ public:
     // Makes the program current and sets the per-frame uniforms: resolution,
     // time, the six channel samplers and the four sync values.
     void Use(vroEngine* engine);
+    // Whether both stages compiled and the program linked.
+    bool isBuilt() const { return problems.empty(); }
+    // What went wrong, one line each, as "file:line: message" where the
+    // compiler named a line ("file: message" otherwise); empty when built.
+    const std::string& getProblems() const { return problems; }
 
     const GLuint id;
 
 private:
     std::unique_ptr<vroShaderObject> vertexShader;
     std::unique_ptr<vroShaderObject> fragmentShader;
+    std::string problems;
 };

@@ -98,6 +98,25 @@ void vroTexture::takeDecodedImage()
     data.reset(zeroFilledBuffer(dimensions));
 }
 
+bool vroTexture::Reload()
+{
+    assert(asset && "only a texture made from a file is reloaded");
+    auto fresh = std::make_unique<vroTextureAsset>(asset->getFileName());
+    fresh->LoadData();
+    if (!fresh->getData())
+        return false;
+    data.reset(fresh->getData());
+    dimensions = fresh->getDimensions();
+    asset = std::move(fresh);
+    object->Upload(data.get(), format, type, dimensions);
+    return true;
+}
+
+std::string vroTexture::getFileName() const
+{
+    return asset ? asset->getFileName() : std::string();
+}
+
 void vroTexture::BindToUnit(GLuint unit)
 {
     object->BindToUnit(unit);

@@ -34,6 +34,12 @@ public:
     // Decodes if not done yet, then uploads the whole image; the active unit
     // is left with no texture bound.
     void Load();
+    // Decodes the image file again and uploads it; a file that cannot be
+    // decoded leaves the picture as it was and gives false. Only for
+    // textures made from a file.
+    bool Reload();
+    // The image file's name; empty for a texture not made from a file.
+    std::string getFileName() const;
     void BindToUnit(GLuint unit);
     GLuint getID() const;
 

@@ -19,6 +19,7 @@ public:
     void LoadData();
     unsigned char* getData() const { return data; }
     glm::ivec2 getDimensions() const { return dimensions; }
+    const std::string& getFileName() const { return fileName; }
 
 private:
     unsigned char* data = nullptr;

@@ -3,6 +3,8 @@
 #include "vroProgressBar.h"
 #include "vroTexture.h"
 
+#include <set>
+
 vroTextureManager::vroTextureManager() = default;
 
 vroTextureManager::~vroTextureManager() = default;
@@ -25,4 +27,22 @@ void vroTextureManager::Load(vroProgressBar& progressBar)
 vroTexture* vroTextureManager::getTexture(std::string name)
 {
     return textures.at(name).get();
+}
+
+int vroTextureManager::ReloadFile(const std::string& fileName)
+{
+    int replaced = 0;
+    for (auto& entry : textures)
+        if (entry.second->getFileName() == fileName && entry.second->Reload())
+            ++replaced;
+    return replaced;
+}
+
+std::vector<std::string> vroTextureManager::getFileNames() const
+{
+    std::set<std::string> files;
+    for (const auto& entry : textures)
+        if (!entry.second->getFileName().empty())
+            files.insert(entry.second->getFileName());
+    return {files.begin(), files.end()};
 }

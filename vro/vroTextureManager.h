@@ -3,6 +3,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 class vroProgressBar;
 class vroTexture;
@@ -27,6 +28,11 @@ public:
     void Load(vroProgressBar& progressBar);
     // Throws std::out_of_range for a name that was never registered.
     vroTexture* getTexture(std::string name);
+    // Decodes again every texture made from that file and uploads it; one
+    // that cannot be decoded keeps its picture. The number replaced.
+    int ReloadFile(const std::string& fileName);
+    // The image files of the textures made from one, each once, in name order.
+    std::vector<std::string> getFileNames() const;
 
 private:
     std::map<std::string, std::unique_ptr<vroTexture>> textures;

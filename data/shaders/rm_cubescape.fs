@@ -33,6 +33,9 @@ const float kCruise = 1.7;       // cells per second
 float gPulse = 0.0;
 float gFlash = 0.0;
 float gHue = 0.0;
+#ifdef KELVANDRIX_STEPVIEW
+int gSteps = 0; // march steps taken, shown by the step-view build
+#endif
 
 float hash(vec2 cell)
 {
@@ -42,6 +45,24 @@ float hash(vec2 cell)
 vec3 palette(float t)
 {
     return vec3(0.58, 0.48, 0.52) + vec3(0.38, 0.32, 0.34) * cos(6.2831853 * (t + vec3(0.0, 0.12, 0.27)));
+}
+
+// palette(gHue + offset) for a constant offset, from the sine and cosine of
+// the hue worked out once per pixel instead of three cosines per colour.
+vec2 gHueTurn = vec2(0.0, 1.0);
+vec3 paletteFromHue(float offset)
+{
+    vec3 angle = 6.2831853 * (offset + vec3(0.0, 0.12, 0.27));
+    return vec3(0.58, 0.48, 0.52) + vec3(0.38, 0.32, 0.34) * (gHueTurn.y * cos(angle) - gHueTurn.x * sin(angle));
+}
+
+// x to the 2^n by squaring: a few products instead of a logarithm and an
+// exponential.
+float powerOfTwo(float x, int n)
+{
+    for (int i = 0; i < n; ++i)
+        x *= x;
+    return x;
 }
 
 float beatPulse()
@@ -74,36 +95,81 @@ float cubeDistance(vec3 p, vec2 cell, float height)
     return roundBox(cubeLocal(p, cell, height), vec3(kHalfWidth, 0.5 * height, kHalfWidth), 0.05);
 }
 
-float fieldDistance(vec3 p)
+// Where the ray (ro + rd * t) is inside the box lo..hi: x = entry, y = exit;
+// x > y when it misses.
+vec2 boxSpan(vec3 ro, vec3 inverseDir, vec3 lo, vec3 hi)
 {
-    vec2 cell = floor(p.xz);
-    return min(p.y, cubeDistance(p, cell, cubeHeight(cell)));
+    vec3 a = (lo - ro) * inverseDir;
+    vec3 b = (hi - ro) * inverseDir;
+    vec3 near = min(a, b);
+    vec3 far = max(a, b);
+    return vec2(max(near.x, max(near.y, near.z)), min(far.x, min(far.y, far.z)));
+}
+
+float hitTolerance(float t)
+{
+    return max(0.001, 0.0015 * t);
 }
 
 // Distance along the ray to the first surface; -1 when the ray escapes.
-float march(vec3 ro, vec3 rd)
+// The march goes cell by cell: a cell where the ray passes clear of the
+// cube and the floor costs one step; near them it sphere-traces with the
+// steps and the tolerance it always had, so it stops where it always
+// stopped, but works out the cube's height once per cell.
+float march(vec3 ro, vec3 rd, out vec2 cell, out float height)
 {
+    // No cube of this frame reaches above the ceiling: above it, the march
+    // begins where a falling ray comes down to it, and a rising ray is sky
+    // once it has climbed through it.
+    float ceiling = min(1.65 + 0.55 * gPulse, kTallest - 0.1) + 0.01;
     float t = 0.0;
-    if (ro.y > kTallest) {
+    float end = kFar;
+    if (ro.y > ceiling) {
         if (rd.y >= 0.0)
             return -1.0;
-        t = (ro.y - kTallest) / -rd.y;
+        t = (ro.y - ceiling) / -rd.y;
+    } else if (rd.y > 0.0) {
+        end = min(kFar, (ceiling - ro.y) / rd.y);
     }
     vec2 inverseDir = 1.0 / max(abs(rd.xz), vec2(1e-4));
-    for (int i = 0; i < kMaxSteps && t < kFar; ++i) {
+    vec3 boxInverseDir = 1.0 / mix(vec3(1e-6), rd, greaterThanEqual(abs(rd), vec3(1e-6)));
+
+    int steps = 0;
+    float hit = -1.0;
+    while (steps < kMaxSteps && t < end && hit < 0.0) {
         vec3 p = ro + rd * t;
-        if (p.y > kTallest && rd.y >= 0.0)
-            return -1.0;
-        float d = fieldDistance(p);
-        if (d < max(0.001, 0.0015 * t))
-            return t;
+        cell = floor(p.xz);
+        height = cubeHeight(cell);
+
         // The field knows only the cube of its own cell, so a step must not
         // cross the cell wall, behind which a taller neighbour may stand.
-        vec2 wall = floor(p.xz) + step(0.0, rd.xz);
+        vec2 wall = cell + step(0.0, rd.xz);
         vec2 toWall = abs(wall - p.xz) * inverseDir;
-        t += min(d, min(toWall.x, toWall.y) + 0.002);
+        float leave = t + min(toWall.x, toWall.y);
+        float margin = hitTolerance(leave) + 0.002;
+        vec3 lo = vec3(cell.x + 0.5 - kHalfWidth, -1.0, cell.y + 0.5 - kHalfWidth) - margin;
+        vec3 hi = vec3(cell.x + 0.5 + kHalfWidth, height, cell.y + 0.5 + kHalfWidth) + margin;
+        vec2 span = boxSpan(ro, boxInverseDir, lo, hi);
+        bool nearCube = (span.x <= span.y && span.x <= leave && span.y >= t)
+                        || min(p.y, ro.y + rd.y * leave) <= margin;
+        // Sphere steps while the ray is in this cell; a cell the ray passes
+        // clear of is crossed in one.
+        do {
+            ++steps;
+            float d = nearCube ? min(p.y, cubeDistance(p, cell, height)) : kFar;
+            if (d < hitTolerance(t)) {
+                hit = t;
+                break;
+            }
+            toWall = abs(wall - p.xz) * inverseDir;
+            t += min(d, min(toWall.x, toWall.y) + 0.002);
+            p = ro + rd * t;
+        } while (steps < kMaxSteps && t < end && floor(p.xz) == cell);
     }
-    return -1.0;
+#ifdef KELVANDRIX_STEPVIEW
+    gSteps = steps;
+#endif
+    return hit;
 }
 
 vec3 cubeNormal(vec3 p, vec2 cell, float height)
@@ -122,16 +188,20 @@ vec3 sunDirection()
 
 vec3 horizonColour()
 {
-    return palette(gHue + 0.02) * 0.95 + 0.08;
+    return paletteFromHue(0.02) * 0.95 + 0.08;
 }
 
 vec3 sky(vec3 rd)
 {
-    vec3 zenith = palette(gHue + 0.55) * 0.35;
+    vec3 zenith = paletteFromHue(0.55) * 0.35;
     vec3 colour = mix(horizonColour(), zenith, smoothstep(-0.02, 0.55, rd.y));
     float sun = max(dot(rd, sunDirection()), 0.0);
     vec3 sunColour = vec3(1.0, 0.78, 0.55);
-    colour += sunColour * (0.45 * pow(sun, 16.0) + 0.9 * pow(sun, 350.0));
+    // sun^350 = sun^256 * sun^64 * sun^16 * sun^8 * sun^4 * sun^2
+    float sun16 = powerOfTwo(sun, 4);
+    float sun64 = powerOfTwo(sun16, 2);
+    float sun350 = powerOfTwo(sun64, 2) * sun64 * sun16 * powerOfTwo(sun, 3) * powerOfTwo(sun, 2) * sun * sun;
+    colour += sunColour * (0.45 * sun16 + 0.9 * sun350);
     return colour;
 }
 
@@ -153,7 +223,8 @@ vec3 shadeCube(vec3 p, vec3 rd, vec2 cell, float height)
     float diffuse = max(dot(n, light), 0.0);
     float skyFill = 0.5 + 0.5 * n.y;
     float groundOcclusion = 0.4 + 0.6 * smoothstep(0.0, 0.9, p.y);
-    float rim = pow(1.0 - max(dot(n, -rd), 0.0), 3.0);
+    float away = 1.0 - max(dot(n, -rd), 0.0);
+    float rim = away * away * away;
 
     float seed = hash(cell + 17.0);
     vec3 base = palette(gHue + 0.35 * seed + 0.08 * height);
@@ -170,25 +241,25 @@ vec3 shadeFloor(vec3 p, float t, vec2 cell, float height)
 {
     float nearCube = cubeDistance(p, cell, height);
     float occlusion = 0.35 + 0.65 * smoothstep(0.0, 0.25, nearCube);
-    vec3 colour = palette(gHue + 0.6) * 0.08 * occlusion;
+    vec3 colour = paletteFromHue(0.6) * 0.08 * occlusion;
 
     vec2 toLine = abs(p.xz - floor(p.xz + 0.5));
     float width = 0.015 + 0.0025 * t;
     float line = 1.0 - smoothstep(0.0, width, min(toLine.x, toLine.y));
-    colour += (palette(gHue + 0.45) + 0.2) * line * (0.25 + 0.9 * gPulse);
+    colour += (paletteFromHue(0.45) + 0.2) * line * (0.25 + 0.9 * gPulse);
     colour += vec3(gFlash * 0.3);
     return colour;
 }
 
 vec3 render(vec3 ro, vec3 rd)
 {
-    float t = march(ro, rd);
+    vec2 cell;
+    float height;
+    float t = march(ro, rd, cell, height);
     if (t < 0.0)
         return sky(rd);
 
     vec3 p = ro + rd * t;
-    vec2 cell = floor(p.xz);
-    float height = cubeHeight(cell);
     bool onFloor = p.y < cubeDistance(p, cell, height);
     vec3 colour = onFloor ? shadeFloor(p, t, cell, height) : shadeCube(p, rd, cell, height);
 
@@ -201,6 +272,7 @@ void main()
     gPulse = beatPulse();
     gFlash = clamp(uSyncD, 0.0, 1.0);
     gHue = uSyncC;
+    gHueTurn = vec2(sin(6.2831853 * gHue), cos(6.2831853 * gHue));
 
     float aspect = uResolution.x / max(uResolution.y, 1.0);
     vec2 screen = (texCoord * 2.0 - 1.0) * vec2(aspect, 1.0);
@@ -219,4 +291,8 @@ void main()
     // Soft shoulder: glow and flash saturate gently instead of clipping.
     colour = colour / (1.0 + 0.2 * colour) * 1.2;
     fragColor = vec4(clamp(colour, 0.0, 1.0), 1.0);
+#ifdef KELVANDRIX_STEPVIEW
+    // The step-view build (bench/shaders/stepview) reads the count exactly.
+    fragColor = vec4(float(gSteps) / 255.0, 0.0, 0.0, 1.0);
+#endif
 }

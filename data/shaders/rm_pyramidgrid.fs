@@ -34,6 +34,9 @@ const float kDrift = 0.9;       // cells per second
 float gPulse = 0.0;
 float gFlash = 0.0;
 float gHue = 0.0;
+#ifdef KELVANDRIX_STEPVIEW
+int gSteps = 0; // march steps taken, shown by the step-view build
+#endif
 vec2 gRingCentre = vec2(0.0);
 
 float hash(vec2 cell)
@@ -79,36 +82,79 @@ float pyramidDistance(vec3 p, vec2 cell, float height)
     return max(side, -local.y);
 }
 
-float fieldDistance(vec3 p)
+// Where the ray (ro + rd * t) is inside the box lo..hi: x = entry, y = exit;
+// x > y when it misses.
+vec2 boxSpan(vec3 ro, vec3 inverseDir, vec3 lo, vec3 hi)
 {
-    vec2 cell = floor(p.xz);
-    return min(p.y, pyramidDistance(p, cell, pyramidHeight(cell)));
+    vec3 a = (lo - ro) * inverseDir;
+    vec3 b = (hi - ro) * inverseDir;
+    vec3 near = min(a, b);
+    vec3 far = max(a, b);
+    return vec2(max(near.x, max(near.y, near.z)), min(far.x, min(far.y, far.z)));
+}
+
+float hitTolerance(float t)
+{
+    return max(0.001, 0.0015 * t);
 }
 
 // Distance along the ray to the first surface; -1 when the ray escapes.
-float march(vec3 ro, vec3 rd)
+// The march goes cell by cell: a cell where the ray passes clear of the
+// pyramid and the ground costs one step; near them it sphere-traces with the
+// steps and the tolerance it always had, so it stops where it always
+// stopped, but works out the pyramid's height once per cell.
+float march(vec3 ro, vec3 rd, out vec2 cell, out float height)
 {
+    // No pyramid of this frame reaches above the ceiling: above it, the march
+    // begins where a falling ray comes down to it, and a rising ray is sky
+    // once it has climbed through it.
+    float ceiling = min(1.12 + 0.45 * gPulse, kTallest - 0.05) + 0.01;
     float t = 0.0;
-    if (ro.y > kTallest) {
+    float end = kFar;
+    if (ro.y > ceiling) {
         if (rd.y >= 0.0)
             return -1.0;
-        t = (ro.y - kTallest) / -rd.y;
+        t = (ro.y - ceiling) / -rd.y;
+    } else if (rd.y > 0.0) {
+        end = min(kFar, (ceiling - ro.y) / rd.y);
     }
     vec2 inverseDir = 1.0 / max(abs(rd.xz), vec2(1e-4));
-    for (int i = 0; i < kMaxSteps && t < kFar; ++i) {
+    vec3 boxInverseDir = 1.0 / mix(vec3(1e-6), rd, greaterThanEqual(abs(rd), vec3(1e-6)));
+    int steps = 0;
+    float hit = -1.0;
+    while (steps < kMaxSteps && t < end && hit < 0.0) {
         vec3 p = ro + rd * t;
-        if (p.y > kTallest && rd.y >= 0.0)
-            return -1.0;
-        float d = fieldDistance(p);
-        if (d < max(0.001, 0.0015 * t))
-            return t;
+        cell = floor(p.xz);
+        height = pyramidHeight(cell);
         // The field knows only the pyramid of its own cell, so a step must
         // not cross the cell wall, behind which a taller neighbour may stand.
-        vec2 wall = floor(p.xz) + step(0.0, rd.xz);
+        vec2 wall = cell + step(0.0, rd.xz);
         vec2 toWall = abs(wall - p.xz) * inverseDir;
-        t += min(d, min(toWall.x, toWall.y) + 0.002);
+        float leave = t + min(toWall.x, toWall.y);
+        float margin = hitTolerance(leave) + 0.002;
+        vec3 lo = vec3(cell.x + 0.5 - kHalfBase, -1.0, cell.y + 0.5 - kHalfBase) - margin;
+        vec3 hi = vec3(cell.x + 0.5 + kHalfBase, height, cell.y + 0.5 + kHalfBase) + margin;
+        vec2 span = boxSpan(ro, boxInverseDir, lo, hi);
+        bool nearPyramid = (span.x <= span.y && span.x <= leave && span.y >= t)
+                           || min(p.y, ro.y + rd.y * leave) <= margin;
+        // Sphere steps while the ray is in this cell; a cell the ray passes
+        // clear of is crossed in one.
+        do {
+            ++steps;
+            float d = nearPyramid ? min(p.y, pyramidDistance(p, cell, height)) : kFar;
+            if (d < hitTolerance(t)) {
+                hit = t;
+                break;
+            }
+            toWall = abs(wall - p.xz) * inverseDir;
+            t += min(d, min(toWall.x, toWall.y) + 0.002);
+            p = ro + rd * t;
+        } while (steps < kMaxSteps && t < end && floor(p.xz) == cell);
     }
-    return -1.0;
+#ifdef KELVANDRIX_STEPVIEW
+    gSteps = steps;
+#endif
+    return hit;
 }
 
 vec3 pyramidNormal(vec3 local, float height)
@@ -135,7 +181,8 @@ vec3 sky(vec3 rd)
     vec3 colour = mix(horizonColour(), zenith, smoothstep(-0.05, 0.35, rd.y));
     vec3 moonDirection = normalize(vec3(0.6, 0.25, 1.0));
     float moon = max(dot(rd, moonDirection), 0.0);
-    colour += hsv(gHue + 0.9, 0.3, 1.0) * (0.2 * pow(moon, 12.0) + 0.8 * smoothstep(0.9985, 0.999, moon));
+    float moon4 = moon * moon * moon * moon;
+    colour += hsv(gHue + 0.9, 0.3, 1.0) * (0.2 * moon4 * moon4 * moon4 + 0.8 * smoothstep(0.9985, 0.999, moon));
     return colour;
 }
 
@@ -157,7 +204,8 @@ vec3 shadePyramid(vec3 p, vec3 rd, float t, vec2 cell, float height)
     vec3 light = normalize(vec3(0.5, 0.75, -0.45));
     float diffuse = max(dot(n, light), 0.0);
     float facing = max(dot(n, -rd), 0.0);
-    float fresnel = pow(1.0 - facing, 3.0);
+    float away = 1.0 - facing;
+    float fresnel = away * away * away;
     float crest = smoothstep(0.5, 1.1, height);
 
     vec3 face = hsv(gHue + 0.62 + 0.04 * hash(cell + 3.0), 0.55, 0.12);
@@ -172,7 +220,8 @@ vec3 shadeGround(vec3 p, vec3 rd, float t, vec2 cell, float height)
 {
     // Between the pyramids lies a dark mirror that catches the sky and the
     // neon of the pyramid next to it.
-    float fresnel = pow(1.0 - max(-rd.y, 0.0), 4.0);
+    float level = 1.0 - max(-rd.y, 0.0);
+    float fresnel = level * level * level * level;
     vec3 colour = sky(reflect(rd, vec3(0.0, 1.0, 0.0))) * (0.1 + 0.5 * fresnel);
     float nearBase = max(abs(p.x - cell.x - 0.5), abs(p.z - cell.y - 0.5)) - kHalfBase;
     float crest = smoothstep(0.5, 1.1, height);
@@ -183,13 +232,13 @@ vec3 shadeGround(vec3 p, vec3 rd, float t, vec2 cell, float height)
 
 vec3 render(vec3 ro, vec3 rd)
 {
-    float t = march(ro, rd);
+    vec2 cell;
+    float height;
+    float t = march(ro, rd, cell, height);
     if (t < 0.0)
         return sky(rd);
 
     vec3 p = ro + rd * t;
-    vec2 cell = floor(p.xz);
-    float height = pyramidHeight(cell);
     bool onGround = p.y < pyramidDistance(p, cell, height);
     vec3 colour = onGround ? shadeGround(p, rd, t, cell, height) : shadePyramid(p, rd, t, cell, height);
 
@@ -221,4 +270,8 @@ void main()
     // Soft shoulder: glow and flash saturate gently instead of clipping.
     colour = colour / (1.0 + 0.2 * colour) * 1.2;
     fragColor = vec4(clamp(colour, 0.0, 1.0), 1.0);
+#ifdef KELVANDRIX_STEPVIEW
+    // The step-view build (bench/shaders/stepview) reads the count exactly.
+    fragColor = vec4(float(gSteps) / 255.0, 0.0, 0.0, 1.0);
+#endif
 }

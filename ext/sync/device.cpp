@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 sync_player* sync_create_device(const char* base)
 {
@@ -82,4 +83,35 @@ const sync_track* sync_get_track(sync_player* d, const char* name)
     sync_track* t = d->tracks.items[i];
     get_track_data(d, t);
     return t;
+}
+
+static bool keys_are_valid(const sync_key* keys, int32_t count)
+{
+    for (int32_t i = 0; i < count; ++i) {
+        if (keys[i].kind < SYNC_KEY_STEP || keys[i].kind > SYNC_KEY_RAMP)
+            return false;
+        if (i > 0 && keys[i - 1].row >= keys[i].row)
+            return false;
+    }
+    return true;
+}
+
+int sync_set_track_keys(sync_player* d, const char* name, const sync_key* keys, int32_t count)
+{
+    const int i = sync_find_track(&d->tracks, name);
+    if (i < 0 || count < 0 || (count > 0 && !keys) || !keys_are_valid(keys, count))
+        return -1;
+    sync_key* copy = nullptr;
+    if (count > 0) {
+        const size_t bytes = static_cast<size_t>(count) * sizeof(sync_key);
+        copy = static_cast<sync_key*>(std::malloc(bytes));
+        if (!copy)
+            return -1;
+        std::memcpy(copy, keys, bytes);
+    }
+    sync_track* t = d->tracks.items[i];
+    std::free(t->keys);
+    t->keys = copy;
+    t->key_count = count;
+    return 0;
 }

@@ -55,6 +55,13 @@ void sync_set_io_cb(sync_player* d, const sync_io_callbacks* cb);
 // out while creating the track.
 const sync_track* sync_get_track(sync_player* d, const char* name);
 
+// Replaces the keys of the named track with a copy of `count` keys, so a
+// track can change while playing. The keys must ascend strictly by row and
+// have kinds within sync_key_kind. Returns 0 when done; -1, with the track
+// unchanged, for a name never requested, keys out of order or out of range,
+// a negative count, or memory running out.
+int sync_set_track_keys(sync_player* d, const char* name, const sync_key* keys, int32_t count);
+
 // Index of the new track, or -1 when memory runs out. The name must not be
 // in the table yet.
 int sync_create_track(sync_track_table* d, const char* name);

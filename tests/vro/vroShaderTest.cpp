@@ -249,4 +249,37 @@ TEST_F(ShaderManagerTest, ProductionRegistrationsGiveEighteenSteps)
     }
 }
 
+TEST_F(ShaderManagerTest, RebuildsFromTheFirstSearchFolderAndKeepsAWorkingProgramOverABrokenOne)
+{
+    const TempDir edits;
+    edits.write("green.fs", kAllUniformsFragment);
+    vroShaderManager manager(&engine());
+    manager.setSourceFolders({edits.path().string()});
+    manager.addShader("edited", "plain.vs", "green.fs");
+    manager.addShader("other", "plain.vs", "all.fs");
+    vroProgressBar bar(engine().window.get());
+    bar.AddSteps(manager.HowManyItems());
+    manager.Load(bar);
+    EXPECT_EQ(manager.sourcePath("green.fs"), (edits.path() / "green.fs").string());
+    EXPECT_EQ(manager.sourcePath("plain.vs"), "plain.vs") << "what the folder lacks comes from the working folder";
+    EXPECT_NE(glGetUniformLocation(manager.getShader("edited")->id, "uTime"), -1);
+    EXPECT_EQ(manager.programsUsing("green.fs"), std::vector<std::string>{"edited"});
+    EXPECT_EQ(manager.programsUsing("plain.vs"), (std::vector<std::string>{"edited", "other"}));
+
+    const GLuint other = manager.getShader("other")->id;
+    edits.write("green.fs", kPlainFragment);
+    EXPECT_EQ(manager.Rebuild("edited"), "");
+    EXPECT_EQ(glGetUniformLocation(manager.getShader("edited")->id, "uTime"), -1);
+    EXPECT_EQ(manager.getShader("other")->id, other) << "programs not rebuilt are not touched";
+
+    const GLuint working = manager.getShader("edited")->id;
+    edits.write("green.fs", "#version 410 core\nout vec4 colour;\nvoid main() {\n    colour = ;\n}\n");
+    ::testing::internal::CaptureStderr();
+    const std::string problems = manager.Rebuild("edited");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "") << "the caller reports a rebuild's problems";
+    EXPECT_EQ(problems.rfind("green.fs:4: error: ", 0), 0u) << problems;
+    EXPECT_EQ(manager.getShader("edited")->id, working);
+    EXPECT_TRUE(glIsProgram(working));
+}
+
 } // namespace

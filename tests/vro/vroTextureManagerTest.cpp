@@ -72,4 +72,26 @@ TEST_F(TextureManager, AnUnregisteredNameIsOutOfRange)
     EXPECT_NO_THROW(manager.getTexture("ende"));
 }
 
+TEST_F(TextureManager, ReloadingAFileReplacesItsPicturesUnlessItCannotBeDecoded)
+{
+    const std::string path = writePng("ende.png");
+    manager.addTexture("ende", path);
+    manager.addTexture("again", path);
+    manager.addTexture("other", writePng("other.png"));
+    load();
+    EXPECT_EQ(manager.getFileNames(), (std::vector<std::string>{path, dir.file("other.png").string()}));
+
+    const std::vector<std::uint8_t> red = {255, 0, 0, 255};
+    dir.writePng("ende.png", red, 1, 1);
+    EXPECT_EQ(manager.ReloadFile(path), 2);
+    EXPECT_EQ(readTexture(manager.getTexture("again")->getID(), 1, 1), red);
+    EXPECT_EQ(readTexture(manager.getTexture("other")->getID(), 2, 2), kTwoByTwo);
+
+    dir.write("ende.png", "not a picture");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(manager.ReloadFile(path), 0);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("cannot decode"), std::string::npos);
+    EXPECT_EQ(readTexture(manager.getTexture("ende")->getID(), 1, 1), red);
+}
+
 } // namespace

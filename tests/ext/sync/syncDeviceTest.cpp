@@ -313,3 +313,25 @@ TEST(SyncTableDeathTest, DuplicateTrackNamesStopWithTheirPlace)
     EXPECT_EQ(table.items, nullptr);
     EXPECT_EQ(table.item_count, 0u);
 }
+
+TEST_F(SyncDeviceTest, SettingKeysReplacesThemInPlaceOrRefusesWithoutChange)
+{
+    writeTrack("part", countField(1) + keyField(0, 1.0f, 0));
+    const sync_track* track = load("part").track;
+    const sync_key fresh[] = {{0, 2.0f, SYNC_KEY_LINEAR}, {8, 4.0f, SYNC_KEY_STEP}};
+    ASSERT_EQ(sync_set_track_keys(device, "part", fresh, 2), 0);
+    EXPECT_EQ(sync_get_track(device, "part"), track); // handed-out pointers stay valid
+    EXPECT_DOUBLE_EQ(sync_get_val(track, 4.0), 3.0);
+
+    const sync_key unordered[] = {{8, 1.0f, SYNC_KEY_STEP}, {8, 5.0f, SYNC_KEY_STEP}};
+    const sync_key badKind[] = {{0, 1.0f, static_cast<sync_key_kind>(7)}};
+    EXPECT_EQ(sync_set_track_keys(device, "part", unordered, 2), -1);
+    EXPECT_EQ(sync_set_track_keys(device, "part", badKind, 1), -1);
+    EXPECT_EQ(sync_set_track_keys(device, "part", fresh, -1), -1);
+    EXPECT_EQ(sync_set_track_keys(device, "never_asked", fresh, 2), -1);
+    EXPECT_DOUBLE_EQ(sync_get_val(track, 4.0), 3.0);
+
+    ASSERT_EQ(sync_set_track_keys(device, "part", nullptr, 0), 0);
+    EXPECT_EQ(track->keys, nullptr);
+    EXPECT_EQ(sync_get_val(track, 4.0), 0.0);
+}

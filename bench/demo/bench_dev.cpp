@@ -1,0 +1,159 @@
+// The development player at 1280x720 in the cubes part, paused:
+//  1. from the save of rm_cubescape.fs (at a random moment between frames,
+//     from another thread, as an editor would) to the end of the first frame
+//     drawn with the rebuilt program, over 20 saves;
+//  2. the main thread's CPU per frame of the player (watching, commands,
+//     transport, read-out, GPU timer) against the production's frame alone,
+//     frames of both kinds taken in turn in one run.
+// Run from the run folder on a display:
+//   scripts/with-display sh -c 'cd build/test/run && ../bench/demo/bench_dev'
+#include "devPlayer.h"
+
+#include "vroEngine.h"
+#include "vroShaderManager.h"
+#include "vroShaderProgram.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <numeric>
+#include <random>
+#include <thread>
+#include <vector>
+
+#include <epoxy/gl.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int kSaves = 20;
+constexpr int kCostFrames = 40;
+
+double threadMilliseconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) * 1e-6;
+}
+
+double milliseconds(Clock::duration span)
+{
+    return std::chrono::duration<double, std::milli>(span).count();
+}
+
+double mean(const std::vector<double>& values)
+{
+    return std::accumulate(values.begin(), values.end(), 0.0) / static_cast<double>(values.size());
+}
+
+// A copy of the data folder's shaders and tracks, so that saving changes
+// nothing of the repository.
+fs::path copySource()
+{
+    const fs::path folder = fs::temp_directory_path() / ("kelvandrix-bench-dev-" + std::to_string(getpid()));
+    fs::create_directories(folder);
+    for (const char* part : {"shaders", "tracks"})
+        fs::copy(fs::path(KELVANDRIX_DATA_DIR) / part, folder / part, fs::copy_options::recursive);
+    return folder;
+}
+
+std::string readFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void saveLatency(DevPlayer& player, const fs::path& shader)
+{
+    const std::string original = readFile(shader);
+    vroShaderManager& shaders = *player.getProduction().getEngine().shaderManager;
+    std::mt19937 random(7);
+    std::vector<double> latencies, frames;
+    std::printf("save  latency ms  frames drawn  last frame ms (rebuild and draw)\n");
+    for (int save = 0; save < kSaves; ++save) {
+        const GLuint before = shaders.getShader("cubescape")->id;
+        Clock::time_point saved{};
+        std::thread editor([&, delay = std::uniform_int_distribution<int>(0, 100)(random)] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+            std::ofstream(shader, std::ios::binary) << original << "// save " << save << "\n";
+            saved = Clock::now();
+        });
+        int drawn = 0;
+        for (bool rebuilt = false; !rebuilt; ++drawn) {
+            const Clock::time_point start = Clock::now();
+            player.DrawFrame();
+            glFinish();
+            const Clock::time_point end = Clock::now();
+            player.Present();
+            rebuilt = shaders.getShader("cubescape")->id != before;
+            if (rebuilt) {
+                editor.join();
+                latencies.push_back(milliseconds(end - saved));
+                frames.push_back(milliseconds(end - start));
+            }
+        }
+        std::printf("%4d  %10.1f  %12d  %13.1f\n", save + 1, latencies.back(), drawn, frames.back());
+    }
+    std::sort(latencies.begin(), latencies.end());
+    std::printf("\nsave to first new frame over %d saves: median %.1f ms, max %.1f ms (target < 300 ms)\n\n", kSaves,
+                latencies[latencies.size() / 2], latencies.back());
+}
+
+void frameCost(DevPlayer& player)
+{
+    Production& production = player.getProduction();
+    vroEngine& engine = production.getEngine();
+    std::vector<double> plainCpu, devCpu, plainFrame;
+    for (int i = 0; i < kCostFrames + 2; ++i) {
+        const Clock::time_point start = Clock::now();
+        double cpuStart = threadMilliseconds();
+        engine.IsRunning();
+        production.RunFrame();
+        const double plain = threadMilliseconds() - cpuStart;
+        glFinish();
+        engine.Update();
+        const double frame = milliseconds(Clock::now() - start);
+
+        cpuStart = threadMilliseconds();
+        player.DrawFrame();
+        const double dev = threadMilliseconds() - cpuStart;
+        glFinish();
+        player.Present();
+        if (i >= 2) { // the first frames warm the driver's caches
+            plainCpu.push_back(plain);
+            devCpu.push_back(dev);
+            plainFrame.push_back(frame);
+        }
+    }
+    const double added = mean(devCpu) - mean(plainCpu);
+    std::printf("mean over %d frames of each kind       ms\n", kCostFrames);
+    std::printf("%-34s %12.3f\n", "production frame, CPU", mean(plainCpu));
+    std::printf("%-34s %12.3f\n", "dev player frame, CPU", mean(devCpu));
+    std::printf("%-34s %12.3f\n", "added by watching and read-out", added);
+    std::printf("%-34s %12.1f\n", "production frame, whole", mean(plainFrame));
+    std::printf("%-34s %11.2f%% (target < 2 %%)\n", "added share of the frame", 100.0 * added / mean(plainFrame));
+}
+
+} // namespace
+
+int main()
+{
+    const fs::path source = copySource();
+    {
+        DevOptions options;
+        options.sourceDir = source.string();
+        DevPlayer player(options);
+        player.Execute("pause");
+        player.Execute("seek-bar 14");
+        saveLatency(player, source / "shaders" / "rm_cubescape.fs");
+        frameCost(player);
+    }
+    fs::remove_all(source);
+    return 0;
+}

@@ -1,0 +1,61 @@
+#include "commandInput.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// Longer lines are no command: they are dropped rather than grown without end.
+constexpr size_t kLongestLine = 4096;
+
+} // namespace
+
+CommandInput::CommandInput(const std::string& source)
+{
+    if (source == "-") {
+        descriptor = STDIN_FILENO;
+        fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) | O_NONBLOCK);
+        return;
+    }
+    // Read and write: a FIFO opened so never reads end-of-file between two
+    // writers, and opening does not wait for the first one.
+    descriptor = open(source.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0)
+        descriptor = open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) {
+        std::fprintf(stderr, "commands: cannot open \"%s\": %s\n", source.c_str(), std::strerror(errno));
+        return;
+    }
+    ownsDescriptor = true;
+}
+
+CommandInput::~CommandInput()
+{
+    if (ownsDescriptor)
+        close(descriptor);
+}
+
+std::vector<std::string> CommandInput::poll()
+{
+    std::vector<std::string> lines;
+    char buffer[1024];
+    while (descriptor >= 0) {
+        const ssize_t length = read(descriptor, buffer, sizeof buffer);
+        if (length <= 0)
+            break;
+        pending.append(buffer, static_cast<size_t>(length));
+    }
+    size_t start = 0;
+    for (size_t end; (end = pending.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(pending.substr(start, end - start));
+    pending.erase(0, start);
+    if (pending.size() > kLongestLine) {
+        std::fprintf(stderr, "commands: a line longer than %zu bytes is ignored\n", kLongestLine);
+        pending.clear();
+    }
+    return lines;
+}

@@ -1,0 +1,100 @@
+#include "devOptions.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+bool parseNumber(const std::string& text, double& value)
+{
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtod(text.c_str(), &end);
+    return !text.empty() && end == text.c_str() + text.size() && errno == 0 && std::isfinite(value);
+}
+
+bool parseSize(const std::string& text, int& width, int& height)
+{
+    const size_t x = text.find('x');
+    if (x == std::string::npos)
+        return false;
+    double w = 0.0, h = 0.0;
+    if (!parseNumber(text.substr(0, x), w) || !parseNumber(text.substr(x + 1), h))
+        return false;
+    if (w != std::floor(w) || h != std::floor(h) || w < 16 || h < 16 || w > 16384 || h > 16384)
+        return false;
+    width = static_cast<int>(w);
+    height = static_cast<int>(h);
+    return true;
+}
+
+} // namespace
+
+std::optional<DevOptions> DevOptions::parse(const std::vector<std::string>& args, const std::string& defaultSource,
+                                            std::string& error)
+{
+    DevOptions options;
+    options.sourceDir = defaultSource;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (arg == "--help" || arg == "-h") {
+            options.help = true;
+        } else if (arg == "--fullscreen") {
+            options.fullscreen = true;
+        } else if (arg == "--size" || arg == "--start" || arg == "--source" || arg == "--commands") {
+            if (!hasValue) {
+                error = arg + " needs a value";
+                return std::nullopt;
+            }
+            const std::string& value = args[++i];
+            if (arg == "--size" && !parseSize(value, options.width, options.height)) {
+                error = "--size wants WIDTHxHEIGHT, 16 to 16384 each, not \"" + value + "\"";
+                return std::nullopt;
+            }
+            if (arg == "--start" && (!parseNumber(value, options.startSeconds) || options.startSeconds < 0.0)) {
+                error = "--start wants seconds from 0 on, not \"" + value + "\"";
+                return std::nullopt;
+            }
+            if (arg == "--source")
+                options.sourceDir = value;
+            if (arg == "--commands")
+                options.commandFile = value;
+        } else {
+            error = "unknown option \"" + arg + "\"";
+            return std::nullopt;
+        }
+    }
+    return options;
+}
+
+std::string DevOptions::helpText(const std::string& defaultSource)
+{
+    return "usage: kelvandrix-dev [options]   (run from the run folder)\n"
+           "Plays the production in a window and reloads what is edited while it plays.\n"
+           "\n"
+           "  --size WxH       window size (default 1280x720)\n"
+           "  --fullscreen     full screen instead of a window (default: windowed)\n"
+           "  --start S        begin at S seconds of music (default 0)\n"
+           "  --source DIR     the data folder whose shaders/, tracks/*.tracks and music/*.score\n"
+           "                   play and are watched; what it lacks comes from the run folder\n"
+           "                   (default " + defaultSource + ")\n"
+           "  --commands FILE  read commands, one a line, from FILE, a FIFO, or - for standard\n"
+           "                   input (default: none)\n"
+           "  --help           this text\n"
+           "\n"
+           "Keys: Space pause/resume, Left/Right one beat (Shift: one bar), Up/Down previous/next\n"
+           "change of the part track, Home the start, L loop start / loop end / no loop,\n"
+           "F1 read-out on/off, Escape quit.\n"
+           "\n"
+           "Commands: pause (toggles), home, beat N, bar N (steps, N may be negative),\n"
+           "  part next|prev, seek S (seconds), seek-bar N, loop, readout, frames N (run N frames\n"
+           "  before the next command), quit.\n"
+           "\n"
+           "Reloaded between two frames when saved: the shaders (DIR/shaders/ and the run folder),\n"
+           "the track text, the score (rendered in the background, swapped in at the same music\n"
+           "time), the pictures. Errors show as file:line: message on the read-out and standard\n"
+           "error, and the last working version stays.\n"
+           "Exit status: 0 done, 1 failed, 2 usage.\n";
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "devOptions.h"
+#include "kelvandrixProduction.h"
+#include "transport.h"
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class CommandInput;
+class LiveReload;
+class Readout;
+class vroGpuTimer;
+
+// The production played for its makers: the same Production and scene
+// script, plus live reload, a transport and a read-out over the picture.
+// Keys and command lines both end up as commands run between two frames.
+class DevPlayer {
+public:
+    explicit DevPlayer(const DevOptions& options);
+    ~DevPlayer();
+
+    DevPlayer(const DevPlayer&) = delete;
+    DevPlayer& operator=(const DevPlayer&) = delete;
+
+    // Frames until Escape, "quit" or the window closes.
+    void Run();
+    // One frame: DrawFrame, then Present. False once the player should stop.
+    bool Frame();
+    // Commands, reloads, the production's frame and the read-out, into the
+    // back buffer; false, drawing nothing, once the player should stop.
+    bool DrawFrame();
+    // Shows what DrawFrame drew, takes the window's events, re-bases the clock.
+    void Present();
+    // Runs one command line now; false, with one line on standard error,
+    // for a line that is no command.
+    bool Execute(const std::string& line);
+
+    Production& getProduction() { return production; }
+    Transport& getTransport() { return *transport; }
+    Readout& getReadout() { return *readout; }
+    LiveReload& getLiveReload() { return *reload; }
+    // The read-out's text as of the last frame.
+    std::string describe();
+
+private:
+    static void onKey(struct GLFWwindow* window, int key, int scancode, int action, int mods);
+    void runPendingCommands();
+    void measure(std::chrono::steady_clock::duration cpu);
+
+    Production production;
+    std::unique_ptr<Transport> transport;
+    std::unique_ptr<LiveReload> reload;
+    std::unique_ptr<Readout> readout;
+    std::unique_ptr<vroGpuTimer> gpuTimer;
+    std::unique_ptr<CommandInput> commands;
+    std::vector<std::string> queued; // keys and command lines waiting for the next frame
+    int framesToWait = 0;
+    bool quitting = false;
+    double cpuMilliseconds = 0.0;
+    double gpuMilliseconds = 0.0;
+    double framesPerSecond = 0.0;
+    std::optional<std::chrono::steady_clock::time_point> lastFrame;
+};

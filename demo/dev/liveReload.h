@@ -1,0 +1,47 @@
+#pragma once
+
+#include "musicReload.h"
+#include "trackReload.h"
+#include "vroFileWatcher.h"
+
+#include <map>
+#include <memory>
+#include <string>
+
+class vroEngine;
+
+// Everything that reloads while the production plays: the shader programs
+// (from the source folder's shaders/ before the run folder), the track text,
+// the score and the pictures. Changes are picked up between two frames;
+// whatever fails to load keeps what was there and leaves a message until
+// the next good save of the same thing.
+class LiveReload {
+public:
+    // Sets the shader search path: before the engine loads.
+    static void PrepareShaders(vroEngine& engine, const std::string& sourceDir);
+
+    // After the engine loaded: watches every file, compiles the track text
+    // and starts rendering the score of the source folder.
+    LiveReload(vroEngine& engine, const std::string& sourceDir);
+
+    // Once per frame, before drawing.
+    void Poll();
+    // The messages of what currently fails, one per line.
+    std::string getErrors() const;
+    bool isRenderingMusic() { return music && music->isBusy(); }
+
+private:
+    void shaderChanged(const std::string& path);
+    void textureChanged(const std::string& file);
+    void applyTracks();
+    void record(const std::string& what, const std::string& problems, const char* tag);
+
+    vroEngine& engine;
+    vroFileWatcher watcher;
+    std::unique_ptr<TrackReload> tracks;
+    std::unique_ptr<MusicReload> music;
+    std::string scoreFile;
+    std::map<std::string, std::string> shaderPaths;  // watched path -> file name
+    std::map<std::string, std::string> texturePaths; // watched path -> file name
+    std::map<std::string, std::string> errors;       // by what failed
+};

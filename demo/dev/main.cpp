@@ -1,0 +1,26 @@
+// kelvandrix-dev: the production with live reload, a transport and a
+// read-out, for editing it while it plays.
+#include "devOptions.h"
+#include "devPlayer.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    std::string error;
+    const std::optional<DevOptions> options = DevOptions::parse(args, KELVANDRIX_DATA_DIR, error);
+    if (!options) {
+        std::fprintf(stderr, "kelvandrix-dev: %s (see --help)\n", error.c_str());
+        return 2;
+    }
+    if (options->help) {
+        std::fputs(DevOptions::helpText(KELVANDRIX_DATA_DIR).c_str(), stderr);
+        return 0;
+    }
+    DevPlayer player(*options);
+    player.Run();
+    return 0;
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+class vroAudio;
+
+// The track text files of the source folder, compiled with synctrack's own
+// parser into the keys of every registered track at once.
+class TrackReload {
+public:
+    TrackReload(vroAudio& audio, std::vector<std::string> files);
+
+    const std::vector<std::string>& getFiles() const { return files; }
+    // Reads and compiles every file; when all are free of errors, replaces
+    // all tracks. The problems as "file:line: message" lines, empty when the
+    // tracks were replaced.
+    std::string Apply();
+
+private:
+    vroAudio& audio;
+    std::vector<std::string> files;
+};

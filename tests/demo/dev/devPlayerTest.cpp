@@ -1,0 +1,342 @@
+// The development player driven in-process through its commands, on a copy
+// of the run folder and a source folder made here: edits on disk reach the
+// screen between frames, broken edits keep what worked and say where they
+// broke, and the transport lands on the rows of the beat grid.
+#include "devPlayer.h"
+#include "liveReload.h"
+#include "readout.h"
+#include "transport.h"
+
+#include "vroAudio.h"
+#include "vroEngine.h"
+#include "vroShaderManager.h"
+#include "vroShaderProgram.h"
+#include "vroTextOverlay.h"
+#include "vroTexture.h"
+
+#include "glTest.h"
+#include "testFiles.h"
+
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kWidth = 320;
+constexpr int kHeight = 180;
+
+const char* const kVertex = "#version 410 core\nlayout (location = 0) in vec3 vertexPosition;\nout vec2 texCoord;\n"
+                            "void main() { texCoord = vertexPosition.xy * 0.5 + 0.5; gl_Position = vec4(vertexPosition, 1.0); }\n";
+
+// A fragment stage whose body starts on line 5.
+std::string fragment(const std::string& body)
+{
+    return "#version 410 core\nuniform sampler2D uChannelA;\nuniform float uSyncA, uTime;\nin vec2 texCoord;\n"
+           "out vec4 colour; void main() { " + body + " }\n";
+}
+
+// Cubes from the start, pyramids at bar 2, the closing picture at bar 4;
+// shader_A 0.5, then 1.0 from bar 1.
+const char* const kTracks = "track part\n0:0:0 1 step\n2:0:0 3 step\n4:0:0 9 step\n"
+                            "track shader_A\n0:0:0 0.5 step\n1:0:0 1.0 step\n"
+                            "track bg_v\n0:0:0 1 step\n";
+
+class DevPlayerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // Everything but the programs.
+        for (const auto& entry : fs::directory_iterator(runDir())) {
+            const std::string name = entry.path().filename().string();
+            if (entry.is_regular_file() && name != "kelvandrix" && name != "kelvandrix-dev")
+                fs::copy_file(entry.path(), run.file(name));
+        }
+        fs::create_directories(source.file("shaders"));
+        fs::create_directories(source.file("tracks"));
+        source.write("shaders/noTransform.vs", kVertex);
+        source.write("shaders/post.fs", fragment("colour = texture(uChannelA, texCoord);"));
+        // Opaque from the first moment on; the clock keeps uTime in the program.
+        source.write("shaders/rm_cubescape.fs", fragment("colour = vec4(uSyncA, 0.25, 0.75, clamp(uTime + 1.0, 0.0, 1.0));"));
+        source.write("shaders/rm_pyramidgrid.fs", fragment("colour = vec4(0.0, 0.0, 1.0, 1.0);"));
+        source.write("tracks/kelvandrix.tracks", kTracks);
+        into = std::make_unique<WorkingDir>(run.path());
+    }
+
+    void TearDown() override
+    {
+        player.reset();
+        into.reset();
+    }
+
+    void start()
+    {
+        DevOptions options;
+        options.width = kWidth;
+        options.height = kHeight;
+        options.sourceDir = source.path().string();
+        player = std::make_unique<DevPlayer>(options);
+    }
+
+    void frames(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            ASSERT_TRUE(player->Frame());
+    }
+
+    // Frames until the condition holds; the watcher must see a save within
+    // a quarter of a second, plus the frames a busy machine takes.
+    bool framesUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 2s)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (!player->Frame())
+                return false;
+            if (condition())
+                return true;
+        }
+        return false;
+    }
+
+    // The centre of the next frame, read back before it is shown.
+    glm::u8vec4 centre()
+    {
+        EXPECT_TRUE(player->DrawFrame());
+        const glm::u8vec4 pixel = readPixel(kWidth / 2, kHeight / 2);
+        player->Present();
+        return pixel;
+    }
+
+    bool centreIs(int red, int green, int blue)
+    {
+        const glm::u8vec4 pixel = centre();
+        return std::abs(pixel.x - red) <= 1 && std::abs(pixel.y - green) <= 1 && std::abs(pixel.z - blue) <= 1;
+    }
+
+    // Saves as editors that write a new file and rename it over the old one.
+    void saveByRename(const std::string& name, const std::string& text)
+    {
+        source.write(name + ".new", text);
+        fs::rename(source.file(name + ".new"), source.file(name));
+    }
+
+    vroAudio& audio() { return *player->getProduction().getEngine().audio; }
+    // The "uTime" the cubes' program last drew with.
+    float cubescapeTime()
+    {
+        const GLuint id = player->getProduction().getEngine().shaderManager->getShader("cubescape")->id;
+        float time = -1.0f;
+        glGetUniformfv(id, glGetUniformLocation(id, "uTime"), &time);
+        return time;
+    }
+    Transport& transport() { return player->getTransport(); }
+
+    TempDir run;
+    TempDir source;
+    std::unique_ptr<WorkingDir> into;
+    std::unique_ptr<DevPlayer> player;
+};
+
+TEST_F(DevPlayerTest, ShaderEditsReachTheScreenAndBrokenOnesKeepTheLastWorkingProgram)
+{
+    start();
+    ASSERT_TRUE(player->Execute("pause"));
+    ASSERT_TRUE(player->Execute("readout")); // the text would cover pixels
+    EXPECT_TRUE(centreIs(128, 64, 191)) << "the source folder's shader plays from the first frame";
+
+    saveByRename("shaders/rm_cubescape.fs", fragment("colour = vec4(0.0, 1.0, 0.0, 1.0);"));
+    EXPECT_TRUE(framesUntil([&] { return centreIs(0, 255, 0); })) << "a save by renaming is seen";
+
+    testing::internal::CaptureStderr();
+    source.write("shaders/rm_cubescape.fs", fragment("colour = vec4(0.0, 0.0, 1.0, 1.0) +;"));
+    const bool reported = framesUntil([&] { return !player->getLiveReload().getErrors().empty(); });
+    const std::string stderrText = testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(reported);
+    EXPECT_TRUE(centreIs(0, 255, 0)) << "the old program stays on screen";
+    EXPECT_NE(player->describe().find("rm_cubescape.fs:5: "), std::string::npos) << player->describe();
+    EXPECT_NE(stderrText.find("rm_cubescape.fs:5: "), std::string::npos) << stderrText;
+
+    // Saved twice in a row, as some editors do.
+    source.write("shaders/rm_cubescape.fs", fragment("colour = vec4(1.0, 1.0, 0.0, 1.0);"));
+    source.write("shaders/rm_cubescape.fs", fragment("colour = vec4(1.0, 0.0, 1.0, 1.0);"));
+    EXPECT_TRUE(framesUntil([&] { return centreIs(255, 0, 255); }));
+    EXPECT_EQ(player->getLiveReload().getErrors(), "");
+
+    // The source folder's copy shadows the run folder's; with both gone there
+    // is nothing to build from.
+    fs::remove(run.file("rm_cubescape.fs"));
+    fs::remove(source.file("shaders/rm_cubescape.fs"));
+    EXPECT_TRUE(framesUntil([&] { return !player->getLiveReload().getErrors().empty(); }))
+        << "a deleted file is named";
+    EXPECT_TRUE(centreIs(255, 0, 255));
+}
+
+TEST_F(DevPlayerTest, TrackEditsReplaceEveryTrackAtTheSameRowAndBrokenTextsKeepThem)
+{
+    start();
+    ASSERT_TRUE(player->Execute("pause"));
+    ASSERT_TRUE(player->Execute("seek-bar 1"));
+    frames(1);
+    const double row = transport().getRow();
+    EXPECT_EQ(audio().getSyncValue("shader_A"), 1.0f);
+
+    source.write("tracks/kelvandrix.tracks", "track shader_A\n0:0:0 0.25 step\ntrack part\n0:0:0 3 step\n");
+    ASSERT_TRUE(framesUntil([&] { return audio().getSyncValue("shader_A") == 0.25f; }));
+    EXPECT_EQ(transport().getRow(), row);
+    EXPECT_EQ(audio().getSyncValue("part"), 3.0f) << "all tracks are replaced together";
+    EXPECT_EQ(audio().getSyncValue("bg_v"), 0.0f) << "a track the text no longer has is emptied";
+
+    source.write("tracks/kelvandrix.tracks", "track shader_A\n0:0:0 0.75 step\n1:0:0 oops step\n");
+    ASSERT_TRUE(framesUntil([&] { return !player->getLiveReload().getErrors().empty(); }));
+    EXPECT_NE(player->getLiveReload().getErrors().find("kelvandrix.tracks:3: "), std::string::npos)
+        << player->getLiveReload().getErrors();
+    EXPECT_EQ(audio().getSyncValue("shader_A"), 0.25f) << "no part of a broken text is taken";
+}
+
+TEST_F(DevPlayerTest, SeeksLandOnTheBeatGridAndLoopsAndPauseHoldTheRow)
+{
+    start();
+    ASSERT_TRUE(player->Execute("pause"));
+    const auto rowAfter = [&](const char* command) {
+        EXPECT_TRUE(player->Execute(command)) << command;
+        frames(1);
+        return transport().getRow();
+    };
+    // A seek lands on the first sample of its row, never short of it.
+    const auto expectRow = [](double row, double expected) {
+        EXPECT_GE(row, expected);
+        EXPECT_LT(row, expected + 17.0 / 44100.0 * 2.0);
+    };
+    expectRow(rowAfter("beat 1"), 8.0);
+    expectRow(rowAfter("bar 2"), 64.0);
+    expectRow(rowAfter("beat -1"), 56.0);
+    expectRow(rowAfter("part next"), 64.0);
+    expectRow(rowAfter("part next"), 128.0);
+    expectRow(rowAfter("part prev"), 64.0);
+    expectRow(rowAfter("seek-bar 3"), 96.0);
+    EXPECT_EQ(audio().getSyncValue("part"), 3.0f) << "the row of the frame after a seek is the new one";
+    expectRow(rowAfter("home"), 0.0);
+    EXPECT_FALSE(player->Execute("beat one"));
+
+    const double held = rowAfter("seek-bar 1");
+    const float time = cubescapeTime();
+    std::this_thread::sleep_for(50ms);
+    frames(5);
+    EXPECT_EQ(transport().getRow(), held) << "pause freezes the row";
+    EXPECT_EQ(cubescapeTime(), time) << "and the picture's clock";
+    EXPECT_NEAR(time, held / kakRowRate, 1e-4);
+
+    // A loop over bar 1 wraps back to its start with the time it overshot.
+    ASSERT_TRUE(player->Execute("loop"));
+    ASSERT_TRUE(player->Execute("loop"));
+    ASSERT_TRUE(player->Execute("seek 3.7"));
+    ASSERT_TRUE(player->Execute("pause"));
+    double previous = transport().getRow();
+    bool wrapped = false;
+    ASSERT_TRUE(framesUntil([&] {
+        const double row = transport().getRow();
+        EXPECT_GE(row, 32.0);
+        EXPECT_LT(row, 64.0);
+        wrapped = row < previous;
+        previous = row;
+        return wrapped;
+    }, 5s));
+    EXPECT_LT(previous, 32.0 + 4.0) << "no gap at the wrap";
+
+    // The end holds the last frame until a seek plays again.
+    ASSERT_TRUE(player->Execute("loop"));
+    ASSERT_TRUE(player->Execute("seek " + std::to_string(audio().GetLength() - 0.1)));
+    ASSERT_TRUE(framesUntil([&] { return transport().hasEnded(); }));
+    const double end = transport().getRow();
+    frames(3);
+    EXPECT_EQ(transport().getRow(), end);
+    EXPECT_TRUE(transport().isPaused());
+    expectRow(rowAfter("home"), 0.0);
+    EXPECT_FALSE(transport().hasEnded());
+    EXPECT_FALSE(transport().isPaused());
+}
+
+TEST_F(DevPlayerTest, ScoreEditsPlayFromTheSameMusicTimeAndBrokenScoresKeepTheMusic)
+{
+    constexpr double kSecondsPerBar = 4.0 * 60.0 / 127.0;
+    fs::create_directories(source.file("music"));
+    source.write("music/tolvenmark.score", "tempo 127\nbars 16\n");
+    start();
+    ASSERT_TRUE(framesUntil([&] { return !player->getLiveReload().isRenderingMusic(); }, 60s));
+    EXPECT_NEAR(audio().GetLength(), 16 * kSecondsPerBar, 1e-3) << "the source folder's score plays from the start";
+    ASSERT_TRUE(player->Execute("seek 3"));
+    frames(3);
+    EXPECT_EQ(audio().GetLevel(), 0.0f);
+
+    source.write("music/tolvenmark.score", "tempo 127\nbars 20\ninstrument hum bass gain=0.8\npattern low\n"
+                                           "| A2 - - - A2 - - - A2 - - - A2 - - -\nplay 0-19 hum low\n");
+    double before = audio().GetPosition();
+    ASSERT_TRUE(framesUntil([&] {
+        if (audio().GetLength() < 17 * kSecondsPerBar) {
+            before = audio().GetPosition();
+            return false;
+        }
+        return true;
+    }, 60s));
+    const double after = audio().GetPosition();
+    EXPECT_GE(after, before);
+    EXPECT_LT(after, before + 0.5) << "the new tune goes on from the music time reached";
+    frames(2);
+    EXPECT_GT(audio().GetLevel(), 0.05f) << "what plays now is the new score";
+
+    source.write("music/tolvenmark.score", "tempo 127\nbars 20\nplay 0-19 nobody low\n");
+    ASSERT_TRUE(framesUntil([&] { return !player->getLiveReload().getErrors().empty(); }, 60s));
+    EXPECT_NE(player->getLiveReload().getErrors().find("tolvenmark.score:3: "), std::string::npos)
+        << player->getLiveReload().getErrors();
+    EXPECT_NEAR(audio().GetLength(), 20 * kSecondsPerBar, 1e-3);
+}
+
+TEST_F(DevPlayerTest, TheReadoutIsDrawnFromTheDebugOverlayOverTheFinishedFrame)
+{
+    start();
+    ASSERT_TRUE(player->Execute("pause"));
+    frames(1);
+    vroEngine& engine = player->getProduction().getEngine();
+    const auto debugTexels = readTexture(engine.debugTextOverlay->getTexture()->getID(), kWidth, kHeight);
+    const auto productionTexels = readTexture(engine.textOverlay->getTexture()->getID(), kWidth, kHeight);
+    int covered = -1;
+    for (size_t i = 0; i < debugTexels.size(); i += 4)
+        if (debugTexels[i] == 255 && covered < 0)
+            covered = static_cast<int>(i / 4);
+    ASSERT_GE(covered, 0) << "the read-out's text is on the debug overlay";
+    EXPECT_EQ(std::count(productionTexels.begin(), productionTexels.end(), 0), productionTexels.size())
+        << "the production's overlay stays blank";
+    EXPECT_NE(player->getReadout().getShownText().find("0:0:0  part 1 cubes"), std::string::npos)
+        << player->getReadout().getShownText();
+
+    // The canvas's row 0 is the top of the window.
+    const int x = covered % kWidth;
+    const int y = kHeight - 1 - covered / kWidth;
+    ASSERT_TRUE(player->DrawFrame());
+    EXPECT_PIXEL_NEAR(readPixel(x, y), 255, 255, 255, 255);
+    player->Present();
+    ASSERT_TRUE(player->Execute("readout"));
+    ASSERT_TRUE(player->DrawFrame());
+    EXPECT_PIXEL_NEAR(readPixel(x, y), 128, 64, 191, 255);
+    player->Present();
+
+    // Text that changes every frame is still laid out only a few times a second.
+    ASSERT_TRUE(player->Execute("readout"));
+    ASSERT_TRUE(player->Execute("pause"));
+    const int before = player->getReadout().getLayouts();
+    const auto start = std::chrono::steady_clock::now();
+    frames(30);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LE(player->getReadout().getLayouts() - before, seconds / 0.25 + 1.0);
+}
+
+} // namespace

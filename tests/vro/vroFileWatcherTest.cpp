@@ -1,0 +1,45 @@
+#include "vroFileWatcher.h"
+
+#include "testFiles.h"
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+
+namespace {
+
+TEST(FileWatcher, EveryWayOfSavingIsSeenOncePerPollAndOtherFilesAreNot)
+{
+    TempDir dir;
+    dir.write("a.fs", "1");
+    vroFileWatcher watcher;
+    const std::string a = dir.file("a.fs").string();
+    const std::string b = dir.file("b.tracks").string();
+    ASSERT_TRUE(watcher.watch(a));
+    ASSERT_TRUE(watcher.watch(b)); // not there yet
+    EXPECT_TRUE(watcher.poll().empty());
+
+    dir.write("a.fs", "2");
+    dir.write("a.fs", "3");
+    dir.write("unwatched.fs", "x");
+    EXPECT_EQ(watcher.poll(), std::vector<std::string>{a}) << "two saves in a row count once";
+    EXPECT_TRUE(watcher.poll().empty());
+
+    dir.write("b.tracks.tmp", "new");
+    std::filesystem::rename(dir.file("b.tracks.tmp"), b);
+    std::filesystem::remove(a);
+    EXPECT_EQ(watcher.poll(), (std::vector<std::string>{a, b})) << "renamed over and removed";
+}
+
+TEST(FileWatcher, AFolderThatDoesNotExistIsNamed)
+{
+    vroFileWatcher watcher;
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(watcher.watch("/nonexistent-folder/x.fs"));
+    EXPECT_EQ(testing::internal::GetCapturedStderr().rfind("watch: cannot watch \"/nonexistent-folder\"", 0), 0u);
+    EXPECT_TRUE(watcher.poll().empty());
+}
+
+} // namespace

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+// Tells which of a set of files changed, for reloading them while the
+// program runs. The folders holding the files are watched rather than the
+// files themselves, so a save that writes a new file and renames it over the
+// old one is seen like a save in place, and so is a file deleted or made
+// anew. Polling never blocks: once per frame costs one system call.
+class vroFileWatcher {
+public:
+    vroFileWatcher();
+    ~vroFileWatcher();
+
+    vroFileWatcher(const vroFileWatcher&) = delete;
+    vroFileWatcher& operator=(const vroFileWatcher&) = delete;
+
+    // Watches one file, which need not exist yet. False, with one line on
+    // standard error, when its folder cannot be watched.
+    bool watch(const std::string& path);
+    // The watched paths, as given to watch, whose file was written, renamed
+    // into place or removed since the last poll; each once, in path order.
+    std::vector<std::string> poll();
+
+private:
+    struct Folder {
+        std::map<std::string, std::string> files; // name in the folder -> path as given
+    };
+
+    int descriptor = -1;
+    std::map<int, Folder> folders; // by watch descriptor
+};
