@@ -81,8 +81,9 @@ TEST_F(GpuTimerTest, SpansComeOutInOrderWithTheirOwnTimes)
     ASSERT_EQ(spans.size(), kSpans);
     for (uint64_t i = 0; i < kSpans; ++i) {
         EXPECT_EQ(spans[i].number, i);
-        if (i != kHeavySpan)
+        if (i != kHeavySpan) {
             EXPECT_LT(spans[i].seconds * 10.0, spans[kHeavySpan].seconds) << "span " << i;
+        }
     }
 }
 
