@@ -11,6 +11,12 @@
 // without stalling the pipeline: a span's result is there a frame or two
 // after it ended. Spans follow one another, one open at a time, and come out
 // in the order they were begun.
+//
+// Mesa's software renderer takes a timestamp when the command is handed to
+// its rasteriser threads, not when they get to it: a span covers the
+// rendering that the driver had to finish within it (a target drawn and then
+// sampled by a later pass) and misses what was still queued at its end.
+// Measured there: 1-3 ms for a lone draw that took 500 ms to finish.
 class vroGpuTimer {
 public:
     struct Span {

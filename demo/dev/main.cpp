@@ -17,7 +17,7 @@ int main(int argc, char** argv)
         return 2;
     }
     if (options->help) {
-        std::fputs(DevOptions::helpText(KELVANDRIX_DATA_DIR).c_str(), stderr);
+        std::fputs(DevOptions::helpText(KELVANDRIX_DATA_DIR).c_str(), stdout);
         return 0;
     }
     DevPlayer player(*options);
