@@ -77,6 +77,9 @@ DevPlayer::DevPlayer(const DevOptions& options)
         commands = std::make_unique<CommandInput>(options.commandFile);
     glfwSetWindowUserPointer(engine.window->getHandle(), this);
     glfwSetKeyCallback(engine.window->getHandle(), onKey);
+    if (options.startSeconds > engine.audio->GetLength())
+        std::fprintf(stderr, "dev: --start %.3f s is past the end of the music (%.3f s): holding its last frame\n",
+                     options.startSeconds, engine.audio->GetLength());
     if (options.startSeconds > 0.0)
         transport->SeekSeconds(options.startSeconds);
 }
