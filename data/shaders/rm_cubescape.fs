@@ -78,10 +78,14 @@ float cubeHeight(vec2 cell)
     return clamp(0.35 + h * h + 0.3 * swell + 0.55 * gPulse * h, 0.12, kTallest - 0.1);
 }
 
-float roundBox(vec3 p, vec3 halfSize, float radius)
+const float kRounding = 0.05;    // radius of the cubes' rounded edges
+
+// Distance to a box rounded by kRounding whose sharp core (the box shrunk by
+// the rounding) reaches `core` from its centre; p from the centre.
+float roundedCore(vec3 p, vec3 core)
 {
-    vec3 q = abs(p) - halfSize + radius;
-    return length(max(q, 0.0)) + min(max(q.x, max(q.y, q.z)), 0.0) - radius;
+    vec3 q = abs(p) - core;
+    return length(max(q, 0.0)) + min(max(q.x, max(q.y, q.z)), 0.0) - kRounding;
 }
 
 // p relative to the centre of the cube of its cell.
@@ -92,7 +96,7 @@ vec3 cubeLocal(vec3 p, vec2 cell, float height)
 
 float cubeDistance(vec3 p, vec2 cell, float height)
 {
-    return roundBox(cubeLocal(p, cell, height), vec3(kHalfWidth, 0.5 * height, kHalfWidth), 0.05);
+    return roundedCore(cubeLocal(p, cell, height), vec3(kHalfWidth, 0.5 * height, kHalfWidth) - kRounding);
 }
 
 // Where the ray (ro + rd * t) is inside the box lo..hi: x = entry, y = exit;
@@ -137,34 +141,36 @@ float march(vec3 ro, vec3 rd, out vec2 cell, out float height)
     int steps = 0;
     float hit = -1.0;
     while (steps < kMaxSteps && t < end && hit < 0.0) {
-        vec3 p = ro + rd * t;
-        cell = floor(p.xz);
+        cell = floor(ro.xz + rd.xz * t);
         height = cubeHeight(cell);
 
         // The field knows only the cube of its own cell, so a step must not
         // cross the cell wall, behind which a taller neighbour may stand.
+        // What stays the same within the cell is worked out here once: the
+        // driver does not lift it out of the loop below by itself.
         vec2 wall = cell + step(0.0, rd.xz);
-        vec2 toWall = abs(wall - p.xz) * inverseDir;
-        float leave = t + min(toWall.x, toWall.y);
+        vec2 toWall = abs(wall - ro.xz) * inverseDir;
+        float leave = min(toWall.x, toWall.y);
         float margin = hitTolerance(leave) + 0.002;
         vec3 lo = vec3(cell.x + 0.5 - kHalfWidth, -1.0, cell.y + 0.5 - kHalfWidth) - margin;
         vec3 hi = vec3(cell.x + 0.5 + kHalfWidth, height, cell.y + 0.5 + kHalfWidth) + margin;
         vec2 span = boxSpan(ro, boxInverseDir, lo, hi);
         bool nearCube = (span.x <= span.y && span.x <= leave && span.y >= t)
-                        || min(p.y, ro.y + rd.y * leave) <= margin;
+                        || min(ro.y + rd.y * t, ro.y + rd.y * leave) <= margin;
+        vec3 centre = vec3(cell.x + 0.5, 0.5 * height, cell.y + 0.5);
+        vec3 core = vec3(kHalfWidth, 0.5 * height, kHalfWidth) - kRounding;
         // Sphere steps while the ray is in this cell; a cell the ray passes
         // clear of is crossed in one.
         do {
             ++steps;
-            float d = nearCube ? min(p.y, cubeDistance(p, cell, height)) : kFar;
+            vec3 p = ro + rd * t;
+            float d = nearCube ? min(p.y, roundedCore(p - centre, core)) : kFar;
             if (d < hitTolerance(t)) {
                 hit = t;
                 break;
             }
-            toWall = abs(wall - p.xz) * inverseDir;
-            t += min(d, min(toWall.x, toWall.y) + 0.002);
-            p = ro + rd * t;
-        } while (steps < kMaxSteps && t < end && floor(p.xz) == cell);
+            t += min(d, leave - t + 0.002);
+        } while (steps < kMaxSteps && t < end && t < leave);
     }
 #ifdef KELVANDRIX_STEPVIEW
     gSteps = steps;
