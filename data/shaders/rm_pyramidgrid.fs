@@ -71,15 +71,24 @@ vec3 pyramidLocal(vec3 p, vec2 cell)
     return vec3(p.x - cell.x - 0.5, p.y, p.z - cell.y - 0.5);
 }
 
+// The plane of a side of a pyramid of this height, normalised:
+// x * across + y * up - z is the distance from it.
+vec3 pyramidSide(float height)
+{
+    return vec3(height, kHalfBase, height * kHalfBase) / sqrt(height * height + kHalfBase * kHalfBase);
+}
+
 // The largest of the distances to the four sides and the base plane: never
 // more than the true distance, so marching with it cannot overshoot.
+float sideDistance(vec3 local, vec3 side)
+{
+    float across = max(abs(local.x), abs(local.z));
+    return max(side.x * across + side.y * local.y - side.z, -local.y);
+}
+
 float pyramidDistance(vec3 p, vec2 cell, float height)
 {
-    vec3 local = pyramidLocal(p, cell);
-    float across = max(abs(local.x), abs(local.z));
-    float side = (height * across + kHalfBase * local.y - height * kHalfBase)
-                 / sqrt(height * height + kHalfBase * kHalfBase);
-    return max(side, -local.y);
+    return sideDistance(pyramidLocal(p, cell), pyramidSide(height));
 }
 
 // Where the ray (ro + rd * t) is inside the box lo..hi: x = entry, y = exit;
@@ -123,33 +132,35 @@ float march(vec3 ro, vec3 rd, out vec2 cell, out float height)
     int steps = 0;
     float hit = -1.0;
     while (steps < kMaxSteps && t < end && hit < 0.0) {
-        vec3 p = ro + rd * t;
-        cell = floor(p.xz);
+        cell = floor(ro.xz + rd.xz * t);
         height = pyramidHeight(cell);
         // The field knows only the pyramid of its own cell, so a step must
         // not cross the cell wall, behind which a taller neighbour may stand.
+        // What stays the same within the cell is worked out here once: the
+        // driver does not lift it out of the loop below by itself.
         vec2 wall = cell + step(0.0, rd.xz);
-        vec2 toWall = abs(wall - p.xz) * inverseDir;
-        float leave = t + min(toWall.x, toWall.y);
+        vec2 toWall = abs(wall - ro.xz) * inverseDir;
+        float leave = min(toWall.x, toWall.y);
         float margin = hitTolerance(leave) + 0.002;
         vec3 lo = vec3(cell.x + 0.5 - kHalfBase, -1.0, cell.y + 0.5 - kHalfBase) - margin;
         vec3 hi = vec3(cell.x + 0.5 + kHalfBase, height, cell.y + 0.5 + kHalfBase) + margin;
         vec2 span = boxSpan(ro, boxInverseDir, lo, hi);
         bool nearPyramid = (span.x <= span.y && span.x <= leave && span.y >= t)
-                           || min(p.y, ro.y + rd.y * leave) <= margin;
+                           || min(ro.y + rd.y * t, ro.y + rd.y * leave) <= margin;
+        vec2 centre = cell + 0.5;
+        vec3 side = pyramidSide(height);
         // Sphere steps while the ray is in this cell; a cell the ray passes
         // clear of is crossed in one.
         do {
             ++steps;
-            float d = nearPyramid ? min(p.y, pyramidDistance(p, cell, height)) : kFar;
+            vec3 p = ro + rd * t;
+            float d = nearPyramid ? min(p.y, sideDistance(p - vec3(centre.x, 0.0, centre.y), side)) : kFar;
             if (d < hitTolerance(t)) {
                 hit = t;
                 break;
             }
-            toWall = abs(wall - p.xz) * inverseDir;
-            t += min(d, min(toWall.x, toWall.y) + 0.002);
-            p = ro + rd * t;
-        } while (steps < kMaxSteps && t < end && floor(p.xz) == cell);
+            t += min(d, leave - t + 0.002);
+        } while (steps < kMaxSteps && t < end && t < leave);
     }
 #ifdef KELVANDRIX_STEPVIEW
     gSteps = steps;
