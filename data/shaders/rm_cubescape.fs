@@ -94,9 +94,10 @@ vec3 cubeLocal(vec3 p, vec2 cell, float height)
     return vec3(p.x - cell.x - 0.5, p.y - 0.5 * height, p.z - cell.y - 0.5);
 }
 
-float cubeDistance(vec3 p, vec2 cell, float height)
+// The sharp core of a cube of this height, from its centre.
+vec3 cubeCore(float height)
 {
-    return roundedCore(cubeLocal(p, cell, height), vec3(kHalfWidth, 0.5 * height, kHalfWidth) - kRounding);
+    return vec3(kHalfWidth, 0.5 * height, kHalfWidth) - kRounding;
 }
 
 // Where the ray (ro + rd * t) is inside the box lo..hi: x = entry, y = exit;
@@ -158,7 +159,7 @@ float march(vec3 ro, vec3 rd, out vec2 cell, out float height)
         bool nearCube = (span.x <= span.y && span.x <= leave && span.y >= t)
                         || min(ro.y + rd.y * t, ro.y + rd.y * leave) <= margin;
         vec3 centre = vec3(cell.x + 0.5, 0.5 * height, cell.y + 0.5);
-        vec3 core = vec3(kHalfWidth, 0.5 * height, kHalfWidth) - kRounding;
+        vec3 core = cubeCore(height);
         // Sphere steps while the ray is in this cell; a cell the ray passes
         // clear of is crossed in one.
         do {
@@ -178,13 +179,11 @@ float march(vec3 ro, vec3 rd, out vec2 cell, out float height)
     return hit;
 }
 
-vec3 cubeNormal(vec3 p, vec2 cell, float height)
+// The gradient of roundedCore where the surface is: out of the nearest point
+// of the sharp core. (The tiny floor keeps it finite on the core's faces.)
+vec3 cubeNormal(vec3 local, vec3 core)
 {
-    const vec2 e = vec2(0.002, -0.002);
-    return normalize(e.xyy * cubeDistance(p + e.xyy, cell, height)
-                     + e.yyx * cubeDistance(p + e.yyx, cell, height)
-                     + e.yxy * cubeDistance(p + e.yxy, cell, height)
-                     + e.xxx * cubeDistance(p + e.xxx, cell, height));
+    return sign(local) * normalize(max(abs(local) - core, 1e-9));
 }
 
 vec3 sunDirection()
@@ -222,9 +221,10 @@ float edgeAmount(vec3 local, float height)
     return 1.0 - smoothstep(0.015, 0.06, middle);
 }
 
-vec3 shadeCube(vec3 p, vec3 rd, vec2 cell, float height)
+// local: p from the centre of its cube, core: that cube's sharp core.
+vec3 shadeCube(vec3 p, vec3 rd, vec2 cell, float height, vec3 local, vec3 core)
 {
-    vec3 n = cubeNormal(p, cell, height);
+    vec3 n = cubeNormal(local, core);
     vec3 light = normalize(vec3(-0.55, 0.8, -0.35));
     float diffuse = max(dot(n, light), 0.0);
     float skyFill = 0.5 + 0.5 * n.y;
@@ -238,15 +238,15 @@ vec3 shadeCube(vec3 p, vec3 rd, vec2 cell, float height)
     colour += horizonColour() * rim * 0.35;
 
     vec3 glowColour = palette(gHue + 0.5 + 0.2 * seed) + 0.3;
-    colour += glowColour * edgeAmount(cubeLocal(p, cell, height), height) * (0.2 + 1.1 * gPulse);
+    colour += glowColour * edgeAmount(local, height) * (0.2 + 1.1 * gPulse);
     colour += base * gFlash * 1.4 * max(dot(n, -rd), 0.0);
     return colour;
 }
 
-vec3 shadeFloor(vec3 p, float t, vec2 cell, float height)
+// toCube: the distance from p to the cube of its cell.
+vec3 shadeFloor(vec3 p, float t, float toCube)
 {
-    float nearCube = cubeDistance(p, cell, height);
-    float occlusion = 0.35 + 0.65 * smoothstep(0.0, 0.25, nearCube);
+    float occlusion = 0.35 + 0.65 * smoothstep(0.0, 0.25, toCube);
     vec3 colour = paletteFromHue(0.6) * 0.08 * occlusion;
 
     vec2 toLine = abs(p.xz - floor(p.xz + 0.5));
@@ -266,8 +266,11 @@ vec3 render(vec3 ro, vec3 rd)
         return sky(rd);
 
     vec3 p = ro + rd * t;
-    bool onFloor = p.y < cubeDistance(p, cell, height);
-    vec3 colour = onFloor ? shadeFloor(p, t, cell, height) : shadeCube(p, rd, cell, height);
+    vec3 local = cubeLocal(p, cell, height);
+    vec3 core = cubeCore(height);
+    float toCube = roundedCore(local, core);
+    bool onFloor = p.y < toCube;
+    vec3 colour = onFloor ? shadeFloor(p, t, toCube) : shadeCube(p, rd, cell, height, local, core);
 
     float fog = 1.0 - exp(-0.0028 * t * t);
     return mix(colour, horizonColour(), fog);
