@@ -286,13 +286,18 @@ void main()
     float aspect = uResolution.x / max(uResolution.y, 1.0);
     vec2 screen = (texCoord * 2.0 - 1.0) * vec2(aspect, 1.0);
     float roll = 0.05 * sin(uTime * 0.31);
-    screen = mat2(cos(roll), sin(roll), -sin(roll), cos(roll)) * screen;
+    // The roll never exceeds 0.05: the first terms of the series give its
+    // sine and cosine to the last bit of a float, without two more
+    // transcendental functions per pixel.
+    float roll2 = roll * roll;
+    float rollSin = roll * (1.0 - roll2 / 6.0 * (1.0 - roll2 / 20.0));
+    float rollCos = 1.0 - roll2 / 2.0 * (1.0 - roll2 / 12.0);
+    screen = mat2(rollCos, rollSin, -rollSin, rollCos) * screen;
 
     float travel = uTime * kCruise + uSyncA;
     vec3 ro = vec3(0.5 + 2.0 * sin(travel * 0.07), 3.1 + 0.25 * sin(uTime * 0.37), travel);
-    vec3 target = ro + vec3(0.6 * sin(travel * 0.05 + 1.0), -0.9, 2.5);
-    vec3 forward = normalize(target - ro);
-    vec3 right = normalize(cross(vec3(0.0, 1.0, 0.0), forward));
+    vec3 forward = normalize(vec3(0.6 * sin(travel * 0.05 + 1.0), -0.9, 2.5)); // towards the target
+    vec3 right = vec3(forward.z, 0.0, -forward.x) * inversesqrt(forward.x * forward.x + forward.z * forward.z);
     vec3 up = cross(forward, right);
     vec3 rd = normalize(screen.x * right + screen.y * up + 1.6 * forward);
 
