@@ -91,14 +91,14 @@ float pyramidDistance(vec3 p, vec2 cell, float height)
     return sideDistance(pyramidLocal(p, cell), pyramidSide(height));
 }
 
-// Where the ray (ro + rd * t) is inside the box lo..hi: x = entry, y = exit;
-// x > y when it misses.
-vec2 boxSpan(vec3 ro, vec3 inverseDir, vec3 lo, vec3 hi)
+// Where the ray (ro + rd * t) is inside the box centre +- halfSize:
+// x = entry, y = exit; x > y when it misses.
+vec2 boxSpan(vec3 ro, vec3 inverseDir, vec3 centre, vec3 halfSize)
 {
-    vec3 a = (lo - ro) * inverseDir;
-    vec3 b = (hi - ro) * inverseDir;
-    vec3 near = min(a, b);
-    vec3 far = max(a, b);
+    vec3 middle = (centre - ro) * inverseDir;
+    vec3 reach = halfSize * abs(inverseDir);
+    vec3 near = middle - reach;
+    vec3 far = middle + reach;
     return vec2(max(near.x, max(near.y, near.z)), min(far.x, min(far.y, far.z)));
 }
 
@@ -129,22 +129,31 @@ float march(vec3 ro, vec3 rd, out vec2 cell, out float height)
     }
     vec2 inverseDir = 1.0 / max(abs(rd.xz), vec2(1e-4));
     vec3 boxInverseDir = 1.0 / mix(vec3(1e-6), rd, greaterThanEqual(abs(rd), vec3(1e-6)));
+    vec2 towards = step(0.0, rd.xz);
+    vec2 cellStep = 2.0 * towards - 1.0;
+
+    cell = floor(ro.xz + rd.xz * t);
+    height = pyramidHeight(cell);
     int steps = 0;
     float hit = -1.0;
     while (steps < kMaxSteps && t < end && hit < 0.0) {
-        cell = floor(ro.xz + rd.xz * t);
-        height = pyramidHeight(cell);
         // The field knows only the pyramid of its own cell, so a step must
         // not cross the cell wall, behind which a taller neighbour may stand.
         // What stays the same within the cell is worked out here once: the
         // driver does not lift it out of the loop below by itself.
-        vec2 wall = cell + step(0.0, rd.xz);
+        vec2 wall = cell + towards;
         vec2 toWall = abs(wall - ro.xz) * inverseDir;
         float leave = min(toWall.x, toWall.y);
+        // The ray goes on into the cell behind the nearer wall. Its height
+        // does not depend on the steps in this cell, so the processor works
+        // it out while they run instead of after them.
+        vec2 next = cell + (toWall.x < toWall.y ? vec2(cellStep.x, 0.0) : vec2(0.0, cellStep.y));
+        float nextHeight = pyramidHeight(next);
         float margin = hitTolerance(leave) + 0.002;
-        vec3 lo = vec3(cell.x + 0.5 - kHalfBase, -1.0, cell.y + 0.5 - kHalfBase) - margin;
-        vec3 hi = vec3(cell.x + 0.5 + kHalfBase, height, cell.y + 0.5 + kHalfBase) + margin;
-        vec2 span = boxSpan(ro, boxInverseDir, lo, hi);
+        // The pyramid and the ground below it, grown by the margin.
+        vec3 boxCentre = vec3(cell.x + 0.5, 0.5 * height - 0.5, cell.y + 0.5);
+        vec3 boxHalfSize = vec3(kHalfBase, 0.5 * height + 0.5, kHalfBase) + margin;
+        vec2 span = boxSpan(ro, boxInverseDir, boxCentre, boxHalfSize);
         bool nearPyramid = (span.x <= span.y && span.x <= leave && span.y >= t)
                            || min(ro.y + rd.y * t, ro.y + rd.y * leave) <= margin;
         vec2 centre = cell + 0.5;
@@ -161,6 +170,10 @@ float march(vec3 ro, vec3 rd, out vec2 cell, out float height)
             }
             t += min(d, leave - t + 0.002);
         } while (steps < kMaxSteps && t < end && t < leave);
+        if (hit < 0.0) {
+            cell = next;
+            height = nextHeight;
+        }
     }
 #ifdef KELVANDRIX_STEPVIEW
     gSteps = steps;
