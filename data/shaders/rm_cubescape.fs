@@ -42,18 +42,30 @@ float hash(vec2 cell)
     return fract(sin(dot(cell, vec2(127.1, 311.7))) * 43758.5453);
 }
 
+const vec3 kPaletteShift = 6.2831853 * vec3(0.0, 0.12, 0.27);
+
+// The colour of the scheme at angle (the sine and cosine of 2 pi t) t: the
+// three channels' cosines from one sine and cosine by the angle addition
+// rule.
+vec3 paletteTurned(vec2 turn)
+{
+    return vec3(0.58, 0.48, 0.52) + vec3(0.38, 0.32, 0.34) * (turn.y * cos(kPaletteShift) - turn.x * sin(kPaletteShift));
+}
+
 vec3 palette(float t)
 {
-    return vec3(0.58, 0.48, 0.52) + vec3(0.38, 0.32, 0.34) * cos(6.2831853 * (t + vec3(0.0, 0.12, 0.27)));
+    float angle = 6.2831853 * t;
+    return paletteTurned(vec2(sin(angle), cos(angle)));
 }
 
 // palette(gHue + offset) for a constant offset, from the sine and cosine of
-// the hue worked out once per pixel instead of three cosines per colour.
+// the hue worked out once per pixel.
 vec2 gHueTurn = vec2(0.0, 1.0);
 vec3 paletteFromHue(float offset)
 {
-    vec3 angle = 6.2831853 * (offset + vec3(0.0, 0.12, 0.27));
-    return vec3(0.58, 0.48, 0.52) + vec3(0.38, 0.32, 0.34) * (gHueTurn.y * cos(angle) - gHueTurn.x * sin(angle));
+    float angle = 6.2831853 * offset;
+    vec2 turn = vec2(sin(angle), cos(angle));
+    return paletteTurned(vec2(gHueTurn.x * turn.y + gHueTurn.y * turn.x, gHueTurn.y * turn.y - gHueTurn.x * turn.x));
 }
 
 // x to the 2^n by squaring: a few products instead of a logarithm and an
