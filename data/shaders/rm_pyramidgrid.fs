@@ -75,7 +75,7 @@ vec3 pyramidLocal(vec3 p, vec2 cell)
 // x * across + y * up - z is the distance from it.
 vec3 pyramidSide(float height)
 {
-    return vec3(height, kHalfBase, height * kHalfBase) / sqrt(height * height + kHalfBase * kHalfBase);
+    return vec3(height, kHalfBase, height * kHalfBase) * inversesqrt(height * height + kHalfBase * kHalfBase);
 }
 
 // The largest of the distances to the four sides and the base plane: never
