@@ -348,10 +348,18 @@ void main()
 
     float travel = uTime * kCruise + uSyncA;
     vec3 ro = vec3(0.5 + 2.0 * sin(travel * 0.07), 3.1 + 0.25 * sin(uTime * 0.37), travel);
-    vec3 forward = normalize(vec3(0.6 * sin(travel * 0.05 + 1.0), -0.9, 2.5)); // towards the target
-    vec3 right = vec3(forward.z, 0.0, -forward.x) * inversesqrt(forward.x * forward.x + forward.z * forward.z);
-    vec3 up = cross(forward, right);
-    vec3 rd = normalize(screen.x * right + screen.y * up + 1.6 * forward);
+    // The view looks along v, towards the target. The unit axes are v / |v|
+    // (forward), (v.z, 0, -v.x) / |v.xz| (right, level) and their cross
+    // product (up); the ray's direction is taken with all three scaled by
+    // |v| |v.xz|, which its normalisation takes out again. That keeps the
+    // chain of dependent square roots and divisions, which software GL waits
+    // for pixel by pixel, short.
+    vec3 v = vec3(0.6 * sin(travel * 0.05 + 1.0), -0.9, 2.5);
+    float level = v.x * v.x + v.z * v.z;
+    float along = sqrt(level + v.y * v.y);
+    float across = sqrt(level);
+    vec3 rd = normalize(screen.x * along * vec3(v.z, 0.0, -v.x) + screen.y * vec3(-v.x * v.y, level, -v.y * v.z)
+                        + 1.6 * across * v);
 
     vec3 colour = render(ro, rd);
     // Soft shoulder: glow and flash saturate gently instead of clipping.
