@@ -285,10 +285,18 @@ void main()
     vec3 ro = target + vec3(5.0 * sin(swing), 2.8 + 0.3 * sin(uTime * 0.23), -5.0 * cos(swing));
     gRingCentre = target.xz + vec2(1.5, 1.0);
 
-    vec3 forward = normalize(target - ro);
-    vec3 right = normalize(cross(vec3(0.0, 1.0, 0.0), forward));
-    vec3 up = cross(forward, right);
-    vec3 rd = normalize(screen.x * right + screen.y * up + 1.6 * forward);
+    // The view looks along v, towards the target. The unit axes are v / |v|
+    // (forward), (v.z, 0, -v.x) / |v.xz| (right, level) and their cross
+    // product (up); the ray's direction is taken with all three scaled by
+    // |v| |v.xz|, which its normalisation takes out again. That keeps the
+    // chain of dependent square roots and divisions, which software GL waits
+    // for pixel by pixel, short.
+    vec3 v = target - ro;
+    float level = v.x * v.x + v.z * v.z;
+    float along = sqrt(level + v.y * v.y);
+    float across = sqrt(level);
+    vec3 rd = normalize(screen.x * along * vec3(v.z, 0.0, -v.x) + screen.y * vec3(-v.x * v.y, level, -v.y * v.z)
+                        + 1.6 * across * v);
 
     vec3 colour = render(ro, rd);
     // Soft shoulder: glow and flash saturate gently instead of clipping.
