@@ -44,9 +44,8 @@ float hash(vec2 cell)
 
 const vec3 kPaletteShift = 6.2831853 * vec3(0.0, 0.12, 0.27);
 
-// The colour of the scheme at angle (the sine and cosine of 2 pi t) t: the
-// three channels' cosines from one sine and cosine by the angle addition
-// rule.
+// The scheme's colour at t, given turn = (sin, cos) of 2 pi t: the three
+// channels' cosines follow from that one pair by the angle addition rule.
 vec3 paletteTurned(vec2 turn)
 {
     return vec3(0.58, 0.48, 0.52) + vec3(0.38, 0.32, 0.34) * (turn.y * cos(kPaletteShift) - turn.x * sin(kPaletteShift));
@@ -231,8 +230,9 @@ float march(vec3 ro, vec3 rd, out vec2 cell, out float height)
     return hit;
 }
 
-// The gradient of roundedCore where the surface is: out of the nearest point
-// of the sharp core. (The tiny floor keeps it finite on the core's faces.)
+// The gradient of roundedCore at the surface: away from the nearest point of
+// the sharp core. (The tiny floor keeps it defined inside the core, where
+// only floor pixels, which do not use it, can be.)
 vec3 cubeNormal(vec3 local, vec3 core)
 {
     return sign(local) * normalize(max(abs(local) - core, 1e-9));
@@ -338,13 +338,7 @@ void main()
     float aspect = uResolution.x / max(uResolution.y, 1.0);
     vec2 screen = (texCoord * 2.0 - 1.0) * vec2(aspect, 1.0);
     float roll = 0.05 * sin(uTime * 0.31);
-    // The roll never exceeds 0.05: the first terms of the series give its
-    // sine and cosine to the last bit of a float, without two more
-    // transcendental functions per pixel.
-    float roll2 = roll * roll;
-    float rollSin = roll * (1.0 - roll2 / 6.0 * (1.0 - roll2 / 20.0));
-    float rollCos = 1.0 - roll2 / 2.0 * (1.0 - roll2 / 12.0);
-    screen = mat2(rollCos, rollSin, -rollSin, rollCos) * screen;
+    screen = mat2(cos(roll), sin(roll), -sin(roll), cos(roll)) * screen;
 
     float travel = uTime * kCruise + uSyncA;
     vec3 ro = vec3(0.5 + 2.0 * sin(travel * 0.07), 3.1 + 0.25 * sin(uTime * 0.37), travel);
