@@ -72,7 +72,7 @@ vec3 pyramidLocal(vec3 p, vec2 cell)
 }
 
 // The plane of a side of a pyramid of this height, normalised:
-// x * across + y * up - z is the distance from it.
+// x * across + y * (height above the base) - z is the distance from it.
 vec3 pyramidSide(float height)
 {
     return vec3(height, kHalfBase, height * kHalfBase) * inversesqrt(height * height + kHalfBase * kHalfBase);
