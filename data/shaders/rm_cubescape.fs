@@ -42,18 +42,29 @@ float hash(vec2 cell)
     return fract(sin(dot(cell, vec2(127.1, 311.7))) * 43758.5453);
 }
 
+const vec3 kPaletteShift = 6.2831853 * vec3(0.0, 0.12, 0.27);
+
+// The scheme's colour at t, given turn = (sin, cos) of 2 pi t: the three
+// channels' cosines follow from that one pair by the angle addition rule.
+vec3 paletteTurned(vec2 turn)
+{
+    return vec3(0.58, 0.48, 0.52) + vec3(0.38, 0.32, 0.34) * (turn.y * cos(kPaletteShift) - turn.x * sin(kPaletteShift));
+}
+
 vec3 palette(float t)
 {
-    return vec3(0.58, 0.48, 0.52) + vec3(0.38, 0.32, 0.34) * cos(6.2831853 * (t + vec3(0.0, 0.12, 0.27)));
+    float angle = 6.2831853 * t;
+    return paletteTurned(vec2(sin(angle), cos(angle)));
 }
 
 // palette(gHue + offset) for a constant offset, from the sine and cosine of
-// the hue worked out once per pixel instead of three cosines per colour.
+// the hue worked out once per pixel.
 vec2 gHueTurn = vec2(0.0, 1.0);
 vec3 paletteFromHue(float offset)
 {
-    vec3 angle = 6.2831853 * (offset + vec3(0.0, 0.12, 0.27));
-    return vec3(0.58, 0.48, 0.52) + vec3(0.38, 0.32, 0.34) * (gHueTurn.y * cos(angle) - gHueTurn.x * sin(angle));
+    float angle = 6.2831853 * offset;
+    vec2 turn = vec2(sin(angle), cos(angle));
+    return paletteTurned(vec2(gHueTurn.x * turn.y + gHueTurn.y * turn.x, gHueTurn.y * turn.y - gHueTurn.x * turn.x));
 }
 
 // x to the 2^n by squaring: a few products instead of a logarithm and an
@@ -71,17 +82,45 @@ float beatPulse()
     return clamp(max(ownBeat, uSyncB), 0.0, 1.0);
 }
 
-float cubeHeight(vec2 cell)
+// The heights swell with sin(0.45 x + 0.9 uTime) * cos(0.3 z - 0.7 uTime) of
+// the cell (x, z). The march keeps the sines and cosines of both angles and
+// turns them on by the angle addition rule from cell to cell: neighbours
+// differ by 1 in x or z, so a cell costs a few products where it cost two
+// transcendental functions.
+const vec2 kSwellRate = vec2(0.45, 0.3);
+const vec2 kSwellStepSin = vec2(sin(0.45), sin(0.3));
+const vec2 kSwellStepCos = vec2(cos(0.45), cos(0.3));
+
+// x, y: the sines; z, w: the cosines of the two angles of the cell.
+vec4 swellAngles(vec2 cell)
+{
+    vec2 angle = cell * kSwellRate + vec2(0.9, -0.7) * uTime;
+    return vec4(sin(angle), cos(angle));
+}
+
+// The angles of the cell `move` (-1, 0 or 1 in each of x and z) further on.
+vec4 swellAnglesMoved(vec4 angles, vec2 move)
+{
+    vec2 stepCos = mix(vec2(1.0), kSwellStepCos, abs(move));
+    vec2 stepSin = kSwellStepSin * move;
+    return vec4(angles.xy * stepCos + angles.zw * stepSin, angles.zw * stepCos - angles.xy * stepSin);
+}
+
+float cubeHeight(vec2 cell, vec4 swellAngles)
 {
     float h = hash(cell);
-    float swell = sin(cell.x * 0.45 + uTime * 0.9) * cos(cell.y * 0.3 - uTime * 0.7);
+    float swell = swellAngles.x * swellAngles.w;
     return clamp(0.35 + h * h + 0.3 * swell + 0.55 * gPulse * h, 0.12, kTallest - 0.1);
 }
 
-float roundBox(vec3 p, vec3 halfSize, float radius)
+const float kRounding = 0.05;    // radius of the cubes' rounded edges
+
+// Distance to a box rounded by kRounding whose sharp core (the box shrunk by
+// the rounding) reaches `core` from its centre; p from the centre.
+float roundedCore(vec3 p, vec3 core)
 {
-    vec3 q = abs(p) - halfSize + radius;
-    return length(max(q, 0.0)) + min(max(q.x, max(q.y, q.z)), 0.0) - radius;
+    vec3 q = abs(p) - core;
+    return length(max(q, 0.0)) + min(max(q.x, max(q.y, q.z)), 0.0) - kRounding;
 }
 
 // p relative to the centre of the cube of its cell.
@@ -90,19 +129,20 @@ vec3 cubeLocal(vec3 p, vec2 cell, float height)
     return vec3(p.x - cell.x - 0.5, p.y - 0.5 * height, p.z - cell.y - 0.5);
 }
 
-float cubeDistance(vec3 p, vec2 cell, float height)
+// The sharp core of a cube of this height, from its centre.
+vec3 cubeCore(float height)
 {
-    return roundBox(cubeLocal(p, cell, height), vec3(kHalfWidth, 0.5 * height, kHalfWidth), 0.05);
+    return vec3(kHalfWidth, 0.5 * height, kHalfWidth) - kRounding;
 }
 
-// Where the ray (ro + rd * t) is inside the box lo..hi: x = entry, y = exit;
-// x > y when it misses.
-vec2 boxSpan(vec3 ro, vec3 inverseDir, vec3 lo, vec3 hi)
+// Where the ray (ro + rd * t) is inside the box centre +- halfSize:
+// x = entry, y = exit; x > y when it misses.
+vec2 boxSpan(vec3 ro, vec3 inverseDir, vec3 centre, vec3 halfSize)
 {
-    vec3 a = (lo - ro) * inverseDir;
-    vec3 b = (hi - ro) * inverseDir;
-    vec3 near = min(a, b);
-    vec3 far = max(a, b);
+    vec3 middle = (centre - ro) * inverseDir;
+    vec3 reach = halfSize * abs(inverseDir);
+    vec3 near = middle - reach;
+    vec3 far = middle + reach;
     return vec2(max(near.x, max(near.y, near.z)), min(far.x, min(far.y, far.z)));
 }
 
@@ -134,37 +174,55 @@ float march(vec3 ro, vec3 rd, out vec2 cell, out float height)
     vec2 inverseDir = 1.0 / max(abs(rd.xz), vec2(1e-4));
     vec3 boxInverseDir = 1.0 / mix(vec3(1e-6), rd, greaterThanEqual(abs(rd), vec3(1e-6)));
 
+    vec2 towards = step(0.0, rd.xz);
+    vec2 cellStep = 2.0 * towards - 1.0;
+
+    cell = floor(ro.xz + rd.xz * t);
+    vec4 swell = swellAngles(cell);
+    height = cubeHeight(cell, swell);
     int steps = 0;
     float hit = -1.0;
     while (steps < kMaxSteps && t < end && hit < 0.0) {
-        vec3 p = ro + rd * t;
-        cell = floor(p.xz);
-        height = cubeHeight(cell);
-
         // The field knows only the cube of its own cell, so a step must not
         // cross the cell wall, behind which a taller neighbour may stand.
-        vec2 wall = cell + step(0.0, rd.xz);
-        vec2 toWall = abs(wall - p.xz) * inverseDir;
-        float leave = t + min(toWall.x, toWall.y);
+        // What stays the same within the cell is worked out here once: the
+        // driver does not lift it out of the loop below by itself.
+        vec2 wall = cell + towards;
+        vec2 toWall = abs(wall - ro.xz) * inverseDir;
+        float leave = min(toWall.x, toWall.y);
+        // The ray goes on into the cell behind the nearer wall. Its height
+        // does not depend on the steps in this cell, so the processor works
+        // it out while they run instead of after them.
+        vec2 move = toWall.x < toWall.y ? vec2(cellStep.x, 0.0) : vec2(0.0, cellStep.y);
+        vec2 next = cell + move;
+        vec4 nextSwell = swellAnglesMoved(swell, move);
+        float nextHeight = cubeHeight(next, nextSwell);
         float margin = hitTolerance(leave) + 0.002;
-        vec3 lo = vec3(cell.x + 0.5 - kHalfWidth, -1.0, cell.y + 0.5 - kHalfWidth) - margin;
-        vec3 hi = vec3(cell.x + 0.5 + kHalfWidth, height, cell.y + 0.5 + kHalfWidth) + margin;
-        vec2 span = boxSpan(ro, boxInverseDir, lo, hi);
+        // The cube and the floor below it, grown by the margin.
+        vec3 boxCentre = vec3(cell.x + 0.5, 0.5 * height - 0.5, cell.y + 0.5);
+        vec3 boxHalfSize = vec3(kHalfWidth, 0.5 * height + 0.5, kHalfWidth) + margin;
+        vec2 span = boxSpan(ro, boxInverseDir, boxCentre, boxHalfSize);
         bool nearCube = (span.x <= span.y && span.x <= leave && span.y >= t)
-                        || min(p.y, ro.y + rd.y * leave) <= margin;
+                        || min(ro.y + rd.y * t, ro.y + rd.y * leave) <= margin;
+        vec3 centre = vec3(cell.x + 0.5, 0.5 * height, cell.y + 0.5);
+        vec3 core = cubeCore(height);
         // Sphere steps while the ray is in this cell; a cell the ray passes
         // clear of is crossed in one.
         do {
             ++steps;
-            float d = nearCube ? min(p.y, cubeDistance(p, cell, height)) : kFar;
+            vec3 p = ro + rd * t;
+            float d = nearCube ? min(p.y, roundedCore(p - centre, core)) : kFar;
             if (d < hitTolerance(t)) {
                 hit = t;
                 break;
             }
-            toWall = abs(wall - p.xz) * inverseDir;
-            t += min(d, min(toWall.x, toWall.y) + 0.002);
-            p = ro + rd * t;
-        } while (steps < kMaxSteps && t < end && floor(p.xz) == cell);
+            t += min(d, leave - t + 0.002);
+        } while (steps < kMaxSteps && t < end && t < leave);
+        if (hit < 0.0) {
+            cell = next;
+            swell = nextSwell;
+            height = nextHeight;
+        }
     }
 #ifdef KELVANDRIX_STEPVIEW
     gSteps = steps;
@@ -172,13 +230,12 @@ float march(vec3 ro, vec3 rd, out vec2 cell, out float height)
     return hit;
 }
 
-vec3 cubeNormal(vec3 p, vec2 cell, float height)
+// The gradient of roundedCore at the surface: away from the nearest point of
+// the sharp core. (The tiny floor keeps it defined inside the core, where
+// only floor pixels, which do not use it, can be.)
+vec3 cubeNormal(vec3 local, vec3 core)
 {
-    const vec2 e = vec2(0.002, -0.002);
-    return normalize(e.xyy * cubeDistance(p + e.xyy, cell, height)
-                     + e.yyx * cubeDistance(p + e.yyx, cell, height)
-                     + e.yxy * cubeDistance(p + e.yxy, cell, height)
-                     + e.xxx * cubeDistance(p + e.xxx, cell, height));
+    return sign(local) * normalize(max(abs(local) - core, 1e-9));
 }
 
 vec3 sunDirection()
@@ -216,9 +273,10 @@ float edgeAmount(vec3 local, float height)
     return 1.0 - smoothstep(0.015, 0.06, middle);
 }
 
-vec3 shadeCube(vec3 p, vec3 rd, vec2 cell, float height)
+// local: p from the centre of its cube, core: that cube's sharp core.
+vec3 shadeCube(vec3 p, vec3 rd, vec2 cell, float height, vec3 local, vec3 core)
 {
-    vec3 n = cubeNormal(p, cell, height);
+    vec3 n = cubeNormal(local, core);
     vec3 light = normalize(vec3(-0.55, 0.8, -0.35));
     float diffuse = max(dot(n, light), 0.0);
     float skyFill = 0.5 + 0.5 * n.y;
@@ -232,15 +290,15 @@ vec3 shadeCube(vec3 p, vec3 rd, vec2 cell, float height)
     colour += horizonColour() * rim * 0.35;
 
     vec3 glowColour = palette(gHue + 0.5 + 0.2 * seed) + 0.3;
-    colour += glowColour * edgeAmount(cubeLocal(p, cell, height), height) * (0.2 + 1.1 * gPulse);
+    colour += glowColour * edgeAmount(local, height) * (0.2 + 1.1 * gPulse);
     colour += base * gFlash * 1.4 * max(dot(n, -rd), 0.0);
     return colour;
 }
 
-vec3 shadeFloor(vec3 p, float t, vec2 cell, float height)
+// toCube: the distance from p to the cube of its cell.
+vec3 shadeFloor(vec3 p, float t, float toCube)
 {
-    float nearCube = cubeDistance(p, cell, height);
-    float occlusion = 0.35 + 0.65 * smoothstep(0.0, 0.25, nearCube);
+    float occlusion = 0.35 + 0.65 * smoothstep(0.0, 0.25, toCube);
     vec3 colour = paletteFromHue(0.6) * 0.08 * occlusion;
 
     vec2 toLine = abs(p.xz - floor(p.xz + 0.5));
@@ -260,8 +318,11 @@ vec3 render(vec3 ro, vec3 rd)
         return sky(rd);
 
     vec3 p = ro + rd * t;
-    bool onFloor = p.y < cubeDistance(p, cell, height);
-    vec3 colour = onFloor ? shadeFloor(p, t, cell, height) : shadeCube(p, rd, cell, height);
+    vec3 local = cubeLocal(p, cell, height);
+    vec3 core = cubeCore(height);
+    float toCube = roundedCore(local, core);
+    bool onFloor = p.y < toCube;
+    vec3 colour = onFloor ? shadeFloor(p, t, toCube) : shadeCube(p, rd, cell, height, local, core);
 
     float fog = 1.0 - exp(-0.0028 * t * t);
     return mix(colour, horizonColour(), fog);
@@ -281,11 +342,18 @@ void main()
 
     float travel = uTime * kCruise + uSyncA;
     vec3 ro = vec3(0.5 + 2.0 * sin(travel * 0.07), 3.1 + 0.25 * sin(uTime * 0.37), travel);
-    vec3 target = ro + vec3(0.6 * sin(travel * 0.05 + 1.0), -0.9, 2.5);
-    vec3 forward = normalize(target - ro);
-    vec3 right = normalize(cross(vec3(0.0, 1.0, 0.0), forward));
-    vec3 up = cross(forward, right);
-    vec3 rd = normalize(screen.x * right + screen.y * up + 1.6 * forward);
+    // The view looks along v, towards the target. The unit axes are v / |v|
+    // (forward), (v.z, 0, -v.x) / |v.xz| (right, level) and their cross
+    // product (up); the ray's direction is taken with all three scaled by
+    // |v| |v.xz|, which its normalisation takes out again. That keeps the
+    // chain of dependent square roots and divisions, which software GL waits
+    // for pixel by pixel, short.
+    vec3 v = vec3(0.6 * sin(travel * 0.05 + 1.0), -0.9, 2.5);
+    float level = v.x * v.x + v.z * v.z;
+    float along = sqrt(level + v.y * v.y);
+    float across = sqrt(level);
+    vec3 rd = normalize(screen.x * along * vec3(v.z, 0.0, -v.x) + screen.y * vec3(-v.x * v.y, level, -v.y * v.z)
+                        + 1.6 * across * v);
 
     vec3 colour = render(ro, rd);
     // Soft shoulder: glow and flash saturate gently instead of clipping.

@@ -71,25 +71,34 @@ vec3 pyramidLocal(vec3 p, vec2 cell)
     return vec3(p.x - cell.x - 0.5, p.y, p.z - cell.y - 0.5);
 }
 
-// The largest of the distances to the four sides and the base plane: never
-// more than the true distance, so marching with it cannot overshoot.
-float pyramidDistance(vec3 p, vec2 cell, float height)
+// The plane of a side of a pyramid of this height, normalised:
+// x * across + y * (height above the base) - z is the distance from it.
+vec3 pyramidSide(float height)
 {
-    vec3 local = pyramidLocal(p, cell);
-    float across = max(abs(local.x), abs(local.z));
-    float side = (height * across + kHalfBase * local.y - height * kHalfBase)
-                 / sqrt(height * height + kHalfBase * kHalfBase);
-    return max(side, -local.y);
+    return vec3(height, kHalfBase, height * kHalfBase) * inversesqrt(height * height + kHalfBase * kHalfBase);
 }
 
-// Where the ray (ro + rd * t) is inside the box lo..hi: x = entry, y = exit;
-// x > y when it misses.
-vec2 boxSpan(vec3 ro, vec3 inverseDir, vec3 lo, vec3 hi)
+// The largest of the distances to the four sides and the base plane: never
+// more than the true distance, so marching with it cannot overshoot.
+float sideDistance(vec3 local, vec3 side)
 {
-    vec3 a = (lo - ro) * inverseDir;
-    vec3 b = (hi - ro) * inverseDir;
-    vec3 near = min(a, b);
-    vec3 far = max(a, b);
+    float across = max(abs(local.x), abs(local.z));
+    return max(side.x * across + side.y * local.y - side.z, -local.y);
+}
+
+float pyramidDistance(vec3 p, vec2 cell, float height)
+{
+    return sideDistance(pyramidLocal(p, cell), pyramidSide(height));
+}
+
+// Where the ray (ro + rd * t) is inside the box centre +- halfSize:
+// x = entry, y = exit; x > y when it misses.
+vec2 boxSpan(vec3 ro, vec3 inverseDir, vec3 centre, vec3 halfSize)
+{
+    vec3 middle = (centre - ro) * inverseDir;
+    vec3 reach = halfSize * abs(inverseDir);
+    vec3 near = middle - reach;
+    vec3 far = middle + reach;
     return vec2(max(near.x, max(near.y, near.z)), min(far.x, min(far.y, far.z)));
 }
 
@@ -120,36 +129,51 @@ float march(vec3 ro, vec3 rd, out vec2 cell, out float height)
     }
     vec2 inverseDir = 1.0 / max(abs(rd.xz), vec2(1e-4));
     vec3 boxInverseDir = 1.0 / mix(vec3(1e-6), rd, greaterThanEqual(abs(rd), vec3(1e-6)));
+    vec2 towards = step(0.0, rd.xz);
+    vec2 cellStep = 2.0 * towards - 1.0;
+
+    cell = floor(ro.xz + rd.xz * t);
+    height = pyramidHeight(cell);
     int steps = 0;
     float hit = -1.0;
     while (steps < kMaxSteps && t < end && hit < 0.0) {
-        vec3 p = ro + rd * t;
-        cell = floor(p.xz);
-        height = pyramidHeight(cell);
         // The field knows only the pyramid of its own cell, so a step must
         // not cross the cell wall, behind which a taller neighbour may stand.
-        vec2 wall = cell + step(0.0, rd.xz);
-        vec2 toWall = abs(wall - p.xz) * inverseDir;
-        float leave = t + min(toWall.x, toWall.y);
+        // What stays the same within the cell is worked out here once: the
+        // driver does not lift it out of the loop below by itself.
+        vec2 wall = cell + towards;
+        vec2 toWall = abs(wall - ro.xz) * inverseDir;
+        float leave = min(toWall.x, toWall.y);
+        // The ray goes on into the cell behind the nearer wall. Its height
+        // does not depend on the steps in this cell, so the processor works
+        // it out while they run instead of after them.
+        vec2 next = cell + (toWall.x < toWall.y ? vec2(cellStep.x, 0.0) : vec2(0.0, cellStep.y));
+        float nextHeight = pyramidHeight(next);
         float margin = hitTolerance(leave) + 0.002;
-        vec3 lo = vec3(cell.x + 0.5 - kHalfBase, -1.0, cell.y + 0.5 - kHalfBase) - margin;
-        vec3 hi = vec3(cell.x + 0.5 + kHalfBase, height, cell.y + 0.5 + kHalfBase) + margin;
-        vec2 span = boxSpan(ro, boxInverseDir, lo, hi);
+        // The pyramid and the ground below it, grown by the margin.
+        vec3 boxCentre = vec3(cell.x + 0.5, 0.5 * height - 0.5, cell.y + 0.5);
+        vec3 boxHalfSize = vec3(kHalfBase, 0.5 * height + 0.5, kHalfBase) + margin;
+        vec2 span = boxSpan(ro, boxInverseDir, boxCentre, boxHalfSize);
         bool nearPyramid = (span.x <= span.y && span.x <= leave && span.y >= t)
-                           || min(p.y, ro.y + rd.y * leave) <= margin;
+                           || min(ro.y + rd.y * t, ro.y + rd.y * leave) <= margin;
+        vec2 centre = cell + 0.5;
+        vec3 side = pyramidSide(height);
         // Sphere steps while the ray is in this cell; a cell the ray passes
         // clear of is crossed in one.
         do {
             ++steps;
-            float d = nearPyramid ? min(p.y, pyramidDistance(p, cell, height)) : kFar;
+            vec3 p = ro + rd * t;
+            float d = nearPyramid ? min(p.y, sideDistance(p - vec3(centre.x, 0.0, centre.y), side)) : kFar;
             if (d < hitTolerance(t)) {
                 hit = t;
                 break;
             }
-            toWall = abs(wall - p.xz) * inverseDir;
-            t += min(d, min(toWall.x, toWall.y) + 0.002);
-            p = ro + rd * t;
-        } while (steps < kMaxSteps && t < end && floor(p.xz) == cell);
+            t += min(d, leave - t + 0.002);
+        } while (steps < kMaxSteps && t < end && t < leave);
+        if (hit < 0.0) {
+            cell = next;
+            height = nextHeight;
+        }
     }
 #ifdef KELVANDRIX_STEPVIEW
     gSteps = steps;
@@ -261,10 +285,18 @@ void main()
     vec3 ro = target + vec3(5.0 * sin(swing), 2.8 + 0.3 * sin(uTime * 0.23), -5.0 * cos(swing));
     gRingCentre = target.xz + vec2(1.5, 1.0);
 
-    vec3 forward = normalize(target - ro);
-    vec3 right = normalize(cross(vec3(0.0, 1.0, 0.0), forward));
-    vec3 up = cross(forward, right);
-    vec3 rd = normalize(screen.x * right + screen.y * up + 1.6 * forward);
+    // The view looks along v, towards the target. The unit axes are v / |v|
+    // (forward), (v.z, 0, -v.x) / |v.xz| (right, level) and their cross
+    // product (up); the ray's direction is taken with all three scaled by
+    // |v| |v.xz|, which its normalisation takes out again. That keeps the
+    // chain of dependent square roots and divisions, which software GL waits
+    // for pixel by pixel, short.
+    vec3 v = target - ro;
+    float level = v.x * v.x + v.z * v.z;
+    float along = sqrt(level + v.y * v.y);
+    float across = sqrt(level);
+    vec3 rd = normalize(screen.x * along * vec3(v.z, 0.0, -v.x) + screen.y * vec3(-v.x * v.y, level, -v.y * v.z)
+                        + 1.6 * across * v);
 
     vec3 colour = render(ro, rd);
     // Soft shoulder: glow and flash saturate gently instead of clipping.
