@@ -246,15 +246,10 @@ vec3 sky(vec3 rd)
     vec3 colour = mix(horizonColour(), zenith, smoothstep(-0.02, 0.55, rd.y));
     float sun = max(dot(rd, sunDirection()), 0.0);
     vec3 sunColour = vec3(1.0, 0.78, 0.55);
-    // sun^350 = sun^256 * sun^64 * sun^16 * sun^8 * sun^4 * sun^2, the
-    // factors multiplied pairwise so that no product waits for more than
-    // two before it.
-    float sun2 = sun * sun;
-    float sun4 = sun2 * sun2;
-    float sun8 = sun4 * sun4;
-    float sun16 = sun8 * sun8;
+    // sun^350 = sun^256 * sun^64 * sun^16 * sun^8 * sun^4 * sun^2
+    float sun16 = powerOfTwo(sun, 4);
     float sun64 = powerOfTwo(sun16, 2);
-    float sun350 = (powerOfTwo(sun64, 2) * sun64) * ((sun16 * sun8) * (sun4 * sun2));
+    float sun350 = powerOfTwo(sun64, 2) * sun64 * sun16 * powerOfTwo(sun, 3) * powerOfTwo(sun, 2) * sun * sun;
     colour += sunColour * (0.45 * sun16 + 0.9 * sun350);
     return colour;
 }

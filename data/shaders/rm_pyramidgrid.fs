@@ -173,13 +173,11 @@ float march(vec3 ro, vec3 rd, out vec2 cell, out float height)
     return hit;
 }
 
-// One normalisation of the chosen side's direction: software GL would work
-// out both sides of a branch.
 vec3 pyramidNormal(vec3 local, float height)
 {
-    vec3 side = abs(local.x) > abs(local.z) ? vec3(sign(local.x) * height, kHalfBase, 0.0)
-                                            : vec3(0.0, kHalfBase, sign(local.z) * height);
-    return normalize(side);
+    if (abs(local.x) > abs(local.z))
+        return normalize(vec3(sign(local.x) * height, kHalfBase, 0.0));
+    return normalize(vec3(0.0, kHalfBase, sign(local.z) * height));
 }
 
 vec3 horizonColour()
