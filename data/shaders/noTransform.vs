@@ -5,35 +5,39 @@
 //
 // It also works out, once per corner, what the ray-marched scenes would
 // otherwise work out for every pixel from the frame's uniforms alone: the
-// beat, the camera and the colours that depend only on the palette. Software
-// GL shades a 1280x720 picture in groups of eight pixels and does not lift
-// such work out of the fragment stage; flat outputs hand it over unchanged.
-// Programs whose fragment stage does not read them leave them unused.
+// beat, the palette's turn and the camera. Software GL does not lift such
+// work out of the fragment stage, where it costs as much as the pixel's own.
+// Flat outputs hand it over unchanged; the view vector, a linear function of
+// the screen position, is interpolated. Programs whose fragment stage does
+// not read these outputs leave them unused.
 layout (location = 0) in vec3 vertexPosition;
 out vec2 texCoord;
 
+uniform vec2 uResolution;
 uniform float uTime;
 uniform float uSyncA, uSyncB, uSyncC;
 
-// rm_cubescape.fs: the ray's direction is normalize(screen.x * cubesRight +
-// screen.y * cubesUp + cubesForward), screen turned by cubesRoll = (cos, sin).
+// rm_cubescape.fs: the beat, (sin, cos) of the palette's turn, the camera's
+// position and the view vector, whose direction is the ray's.
 flat out float cubesPulse;
 flat out vec2 cubesHueTurn;
-flat out vec2 cubesRoll;
 flat out vec3 cubesOrigin;
-flat out vec3 cubesRight;
-flat out vec3 cubesUp;
-flat out vec3 cubesForward;
+out vec3 cubesView;
 
 // rm_pyramidgrid.fs, the same way.
 flat out float pyramidsPulse;
 flat out vec2 pyramidsRingCentre;
 flat out vec3 pyramidsOrigin;
-flat out vec3 pyramidsRight;
-flat out vec3 pyramidsUp;
-flat out vec3 pyramidsForward;
+out vec3 pyramidsView;
 
 const float kBeat = 60.0 / 127.0;
+
+// The screen position of this corner: -aspect..aspect across, -1..1 up.
+vec2 screenPosition()
+{
+    float aspect = uResolution.x / max(uResolution.y, 1.0);
+    return vertexPosition.xy * vec2(aspect, 1.0);
+}
 
 float beatPulse()
 {
@@ -41,18 +45,16 @@ float beatPulse()
     return clamp(max(ownBeat, uSyncB), 0.0, 1.0);
 }
 
-// The view looks along v. The unit axes are v / |v| (forward),
+// The camera looks along v. The unit axes are v / |v| (forward),
 // (v.z, 0, -v.x) / |v.xz| (right, level) and their cross product (up); all
 // three are scaled by |v| |v.xz|, which the ray's normalisation takes out
 // again, so the fragment stage needs one normalisation only.
-void cameraAxes(vec3 v, out vec3 right, out vec3 up, out vec3 forward)
+vec3 view(vec2 screen, vec3 v)
 {
     float level = v.x * v.x + v.z * v.z;
     float along = sqrt(level + v.y * v.y);
     float across = sqrt(level);
-    right = along * vec3(v.z, 0.0, -v.x);
-    up = vec3(-v.x * v.y, level, -v.y * v.z);
-    forward = 1.6 * across * v;
+    return screen.x * along * vec3(v.z, 0.0, -v.x) + screen.y * vec3(-v.x * v.y, level, -v.y * v.z) + 1.6 * across * v;
 }
 
 void cubesFrame()
@@ -61,10 +63,10 @@ void cubesFrame()
     cubesPulse = beatPulse();
     cubesHueTurn = vec2(sin(6.2831853 * uSyncC), cos(6.2831853 * uSyncC));
     float roll = 0.05 * sin(uTime * 0.31);
-    cubesRoll = vec2(cos(roll), sin(roll));
+    vec2 screen = mat2(cos(roll), sin(roll), -sin(roll), cos(roll)) * screenPosition();
     float travel = uTime * kCruise + uSyncA;
     cubesOrigin = vec3(0.5 + 2.0 * sin(travel * 0.07), 3.1 + 0.25 * sin(uTime * 0.37), travel);
-    cameraAxes(vec3(0.6 * sin(travel * 0.05 + 1.0), -0.9, 2.5), cubesRight, cubesUp, cubesForward);
+    cubesView = view(screen, vec3(0.6 * sin(travel * 0.05 + 1.0), -0.9, 2.5));
 }
 
 void pyramidsFrame()
@@ -76,7 +78,7 @@ void pyramidsFrame()
     vec3 target = vec3(travel, 0.8, 0.0);
     pyramidsOrigin = target + vec3(5.0 * sin(swing), 2.8 + 0.3 * sin(uTime * 0.23), -5.0 * cos(swing));
     pyramidsRingCentre = target.xz + vec2(1.5, 1.0);
-    cameraAxes(target - pyramidsOrigin, pyramidsRight, pyramidsUp, pyramidsForward);
+    pyramidsView = view(screenPosition(), target - pyramidsOrigin);
 }
 
 void main()

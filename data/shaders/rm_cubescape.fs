@@ -17,10 +17,8 @@
 // Cost is bounded for software GL: at most kMaxSteps field evaluations per
 // pixel, no shadow rays, analytic occlusion.
 
-uniform vec2 uResolution;
 uniform float uTime;
 uniform float uSyncC, uSyncD; // uSyncA and uSyncB act through the vertex stage
-in vec2 texCoord;
 out vec4 fragColor;
 
 const int kMaxSteps = 64;
@@ -320,14 +318,11 @@ vec3 render(vec3 ro, vec3 rd)
     return mix(colour, horizonColour(), fog);
 }
 
-// Worked out once per frame by the vertex stage (noTransform.vs).
+// Worked out from the uniforms alone by the vertex stage (noTransform.vs).
 flat in float cubesPulse;
 flat in vec2 cubesHueTurn;
-flat in vec2 cubesRoll;
 flat in vec3 cubesOrigin;
-flat in vec3 cubesRight;
-flat in vec3 cubesUp;
-flat in vec3 cubesForward;
+in vec3 cubesView;
 
 void main()
 {
@@ -336,10 +331,7 @@ void main()
     gHue = uSyncC;
     gHueTurn = cubesHueTurn;
 
-    float aspect = uResolution.x / max(uResolution.y, 1.0);
-    vec2 screen = (texCoord * 2.0 - 1.0) * vec2(aspect, 1.0);
-    screen = mat2(cubesRoll.x, cubesRoll.y, -cubesRoll.y, cubesRoll.x) * screen;
-    vec3 rd = normalize(screen.x * cubesRight + screen.y * cubesUp + cubesForward);
+    vec3 rd = normalize(cubesView);
     vec3 ro = cubesOrigin;
 
     vec3 colour = render(ro, rd);

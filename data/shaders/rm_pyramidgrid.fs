@@ -18,10 +18,8 @@
 // Cost is bounded for software GL: at most kMaxSteps field evaluations per
 // pixel, analytic normals, no shadow rays.
 
-uniform vec2 uResolution;
 uniform float uTime;
 uniform float uSyncC, uSyncD; // uSyncA and uSyncB act through the vertex stage
-in vec2 texCoord;
 out vec4 fragColor;
 
 const int kMaxSteps = 64;
@@ -262,13 +260,11 @@ vec3 render(vec3 ro, vec3 rd)
     return mix(colour, horizonColour(), fog);
 }
 
-// Worked out once per frame by the vertex stage (noTransform.vs).
+// Worked out from the uniforms alone by the vertex stage (noTransform.vs).
 flat in float pyramidsPulse;
 flat in vec2 pyramidsRingCentre;
 flat in vec3 pyramidsOrigin;
-flat in vec3 pyramidsRight;
-flat in vec3 pyramidsUp;
-flat in vec3 pyramidsForward;
+in vec3 pyramidsView;
 
 void main()
 {
@@ -277,9 +273,7 @@ void main()
     gHue = uSyncC;
     gRingCentre = pyramidsRingCentre;
 
-    float aspect = uResolution.x / max(uResolution.y, 1.0);
-    vec2 screen = (texCoord * 2.0 - 1.0) * vec2(aspect, 1.0);
-    vec3 rd = normalize(screen.x * pyramidsRight + screen.y * pyramidsUp + pyramidsForward);
+    vec3 rd = normalize(pyramidsView);
     vec3 ro = pyramidsOrigin;
 
     vec3 colour = render(ro, rd);
