@@ -5,7 +5,8 @@
 //
 // It also works out, once per corner, what the ray-marched scenes would
 // otherwise work out for every pixel from the frame's uniforms alone: the
-// beat, the palette's turn and the camera. Software GL does not lift such
+// beat, the palette's turn and the camera, and the post pass's film frame,
+// shift and flash. Software GL does not lift such
 // work out of the fragment stage, where it costs as much as the pixel's own.
 // Flat outputs hand it over unchanged; the view vector, a linear function of
 // the screen position, is interpolated. Programs whose fragment stage does
@@ -15,7 +16,7 @@ out vec2 texCoord;
 
 uniform vec2 uResolution;
 uniform float uTime;
-uniform float uSyncA, uSyncB, uSyncC;
+uniform float uSyncA, uSyncB, uSyncC, uSyncD;
 
 // rm_cubescape.fs: the beat, (sin, cos) of the palette's turn, the camera's
 // position and the view vector, whose direction is the ray's.
@@ -29,6 +30,15 @@ flat out float pyramidsPulse;
 flat out vec2 pyramidsRingCentre;
 flat out vec3 pyramidsOrigin;
 out vec3 pyramidsView;
+
+// post.fs: the position from the picture's centre, the same scaled for the
+// vignette, the chromatic shift's strength, the flash's share and the film
+// frame of the grain.
+out vec2 postFromCentre;
+out vec2 postVignette;
+flat out float postShiftScale;
+flat out float postFlash;
+flat out uint postGrainFrame;
 
 const float kBeat = 60.0 / 127.0;
 
@@ -81,10 +91,20 @@ void pyramidsFrame()
     pyramidsView = view(screenPosition(), target - pyramidsOrigin);
 }
 
+void postFrame()
+{
+    postFromCentre = vertexPosition.xy * 0.5;
+    postVignette = postFromCentre * vec2(1.0, uResolution.y / max(uResolution.x, 1.0)) * 1.6;
+    postShiftScale = (0.006 + 0.01 * clamp(uSyncB, 0.0, 1.0)) * 2.0;
+    postFlash = 0.9 * clamp(uSyncD, 0.0, 1.0);
+    postGrainFrame = uint(max(uTime, 0.0) * 30.0);
+}
+
 void main()
 {
     texCoord = vertexPosition.xy * 0.5 + 0.5;
     gl_Position = vec4(vertexPosition, 1.0);
     cubesFrame();
     pyramidsFrame();
+    postFrame();
 }

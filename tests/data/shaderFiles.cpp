@@ -4,11 +4,12 @@
 
 namespace {
 
-// The ray-marched scenes read the frame's camera from the outputs of
-// noTransform.vs, which the other vertex stage does not write.
-bool needsTheSceneVertexStage(const std::string& fragment)
+// The ray-marched scenes and the post pass read what depends on the
+// uniforms alone from the outputs of noTransform.vs, which the other vertex
+// stage does not write.
+bool readsTheFrameFromNoTransform(const std::string& fragment)
 {
-    return fragment == "rm_cubescape.fs" || fragment == "rm_pyramidgrid.fs";
+    return fragment == "rm_cubescape.fs" || fragment == "rm_pyramidgrid.fs" || fragment == "post.fs";
 }
 
 } // namespace
@@ -36,7 +37,7 @@ std::vector<ShaderPair> everyShaderPair()
     std::vector<ShaderPair> pairs;
     for (const std::string& fragment : fragmentShaderFiles())
         for (const std::string& vertex : vertexShaderFiles())
-            if (vertex == "noTransform.vs" || !needsTheSceneVertexStage(fragment))
+            if (vertex == "noTransform.vs" || !readsTheFrameFromNoTransform(fragment))
                 pairs.push_back({vertex, fragment});
     return pairs;
 }
