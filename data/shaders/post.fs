@@ -5,8 +5,9 @@
 //
 //   uSyncB  beat pulse 0..1: widens the chromatic shift a little.
 //   uSyncD  flash 0..1: 0 leaves the picture alone, 1 turns it almost white.
-// Both, the music time and the picture's size act through the vertex stage
-// (noTransform.vs), which works out what depends on them alone.
+// These two, the music time and the picture's size reach this stage through
+// the vertex stage (noTransform.vs), which works out what depends on them
+// alone.
 uniform sampler2D uChannelA;
 in vec2 texCoord;
 in vec2 postFromCentre;
