@@ -5,11 +5,16 @@
 //
 //   uSyncB  beat pulse 0..1: widens the chromatic shift a little.
 //   uSyncD  flash 0..1: 0 leaves the picture alone, 1 turns it almost white.
-uniform vec2 uResolution;
-uniform float uTime;
+// These two, the music time and the picture's size reach this stage through
+// the vertex stage (noTransform.vs), which works out what depends on them
+// alone.
 uniform sampler2D uChannelA;
-uniform float uSyncB, uSyncD;
 in vec2 texCoord;
+in vec2 postFromCentre;
+in vec2 postVignette;
+flat in float postShiftScale;
+flat in float postFlash;
+flat in uint postGrainFrame;
 out vec4 fragColor;
 
 // Integer hash: stable grain at any resolution, no precision trouble.
@@ -24,18 +29,13 @@ float grain(uvec2 pixel, uint frame)
 
 void main()
 {
-    vec2 fromCentre = texCoord - 0.5;
-    vec2 shift = fromCentre * (0.006 + 0.01 * clamp(uSyncB, 0.0, 1.0)) * length(fromCentre) * 2.0;
+    vec2 shift = postFromCentre * postShiftScale * length(postFromCentre);
     vec3 colour = vec3(texture(uChannelA, texCoord + shift).r,
                        texture(uChannelA, texCoord).g,
                        texture(uChannelA, texCoord - shift).b);
 
-    float edge = length(fromCentre * vec2(1.0, uResolution.y / max(uResolution.x, 1.0)) * 1.6);
-    colour *= 1.0 - 0.55 * smoothstep(0.35, 1.0, edge);
-
-    uint frame = uint(max(uTime, 0.0) * 30.0);
-    colour += grain(uvec2(gl_FragCoord.xy), frame) * 0.05;
-
-    colour = mix(colour, vec3(1.0, 0.97, 0.92), 0.9 * clamp(uSyncD, 0.0, 1.0));
+    colour *= 1.0 - 0.55 * smoothstep(0.35, 1.0, length(postVignette));
+    colour += grain(uvec2(gl_FragCoord.xy), postGrainFrame) * 0.05;
+    colour = mix(colour, vec3(1.0, 0.97, 0.92), postFlash);
     fragColor = vec4(clamp(colour, 0.0, 1.0), 1.0);
 }

@@ -17,18 +17,14 @@
 // Cost is bounded for software GL: at most kMaxSteps field evaluations per
 // pixel, no shadow rays, analytic occlusion.
 
-uniform vec2 uResolution;
 uniform float uTime;
-uniform float uSyncA, uSyncB, uSyncC, uSyncD;
-in vec2 texCoord;
+uniform float uSyncC, uSyncD; // uSyncA and uSyncB act through the vertex stage
 out vec4 fragColor;
 
 const int kMaxSteps = 64;
 const float kFar = 36.0;
-const float kBeat = 60.0 / 127.0;
 const float kHalfWidth = 0.34;   // cubes stand in cells of 1 x 1
 const float kTallest = 2.3;      // no cube reaches above this
-const float kCruise = 1.7;       // cells per second
 
 float gPulse = 0.0;
 float gFlash = 0.0;
@@ -74,12 +70,6 @@ float powerOfTwo(float x, int n)
     for (int i = 0; i < n; ++i)
         x *= x;
     return x;
-}
-
-float beatPulse()
-{
-    float ownBeat = 0.25 * exp(-5.0 * fract(uTime / kBeat));
-    return clamp(max(ownBeat, uSyncB), 0.0, 1.0);
 }
 
 // The heights swell with sin(0.45 x + 0.9 uTime) * cos(0.3 z - 0.7 uTime) of
@@ -328,32 +318,21 @@ vec3 render(vec3 ro, vec3 rd)
     return mix(colour, horizonColour(), fog);
 }
 
+// Worked out from the uniforms alone by the vertex stage (noTransform.vs).
+flat in float cubesPulse;
+flat in vec2 cubesHueTurn;
+flat in vec3 cubesOrigin;
+in vec3 cubesView;
+
 void main()
 {
-    gPulse = beatPulse();
+    gPulse = cubesPulse;
     gFlash = clamp(uSyncD, 0.0, 1.0);
     gHue = uSyncC;
-    gHueTurn = vec2(sin(6.2831853 * gHue), cos(6.2831853 * gHue));
+    gHueTurn = cubesHueTurn;
 
-    float aspect = uResolution.x / max(uResolution.y, 1.0);
-    vec2 screen = (texCoord * 2.0 - 1.0) * vec2(aspect, 1.0);
-    float roll = 0.05 * sin(uTime * 0.31);
-    screen = mat2(cos(roll), sin(roll), -sin(roll), cos(roll)) * screen;
-
-    float travel = uTime * kCruise + uSyncA;
-    vec3 ro = vec3(0.5 + 2.0 * sin(travel * 0.07), 3.1 + 0.25 * sin(uTime * 0.37), travel);
-    // The view looks along v, towards the target. The unit axes are v / |v|
-    // (forward), (v.z, 0, -v.x) / |v.xz| (right, level) and their cross
-    // product (up); the ray's direction is taken with all three scaled by
-    // |v| |v.xz|, which its normalisation takes out again. That keeps the
-    // chain of dependent square roots and divisions, which software GL waits
-    // for pixel by pixel, short.
-    vec3 v = vec3(0.6 * sin(travel * 0.05 + 1.0), -0.9, 2.5);
-    float level = v.x * v.x + v.z * v.z;
-    float along = sqrt(level + v.y * v.y);
-    float across = sqrt(level);
-    vec3 rd = normalize(screen.x * along * vec3(v.z, 0.0, -v.x) + screen.y * vec3(-v.x * v.y, level, -v.y * v.z)
-                        + 1.6 * across * v);
+    vec3 rd = normalize(cubesView);
+    vec3 ro = cubesOrigin;
 
     vec3 colour = render(ro, rd);
     // Soft shoulder: glow and flash saturate gently instead of clipping.

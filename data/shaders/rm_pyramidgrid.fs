@@ -18,18 +18,14 @@
 // Cost is bounded for software GL: at most kMaxSteps field evaluations per
 // pixel, analytic normals, no shadow rays.
 
-uniform vec2 uResolution;
 uniform float uTime;
-uniform float uSyncA, uSyncB, uSyncC, uSyncD;
-in vec2 texCoord;
+uniform float uSyncC, uSyncD; // uSyncA and uSyncB act through the vertex stage
 out vec4 fragColor;
 
 const int kMaxSteps = 64;
 const float kFar = 30.0;
-const float kBeat = 60.0 / 127.0;
 const float kHalfBase = 0.42;   // pyramids stand in cells of 1 x 1
 const float kTallest = 1.65;    // no pyramid reaches above this
-const float kDrift = 0.9;       // cells per second
 
 float gPulse = 0.0;
 float gFlash = 0.0;
@@ -49,12 +45,6 @@ vec3 hsv(float hue, float saturation, float value)
 {
     vec3 rgb = clamp(abs(fract(hue + vec3(1.0, 2.0 / 3.0, 1.0 / 3.0)) * 6.0 - 3.0) - 1.0, 0.0, 1.0);
     return value * mix(vec3(1.0), rgb, saturation);
-}
-
-float beatPulse()
-{
-    float ownBeat = 0.25 * exp(-5.0 * fract(uTime / kBeat));
-    return clamp(max(ownBeat, uSyncB), 0.0, 1.0);
 }
 
 float pyramidHeight(vec2 cell)
@@ -270,33 +260,21 @@ vec3 render(vec3 ro, vec3 rd)
     return mix(colour, horizonColour(), fog);
 }
 
+// Worked out from the uniforms alone by the vertex stage (noTransform.vs).
+flat in float pyramidsPulse;
+flat in vec2 pyramidsRingCentre;
+flat in vec3 pyramidsOrigin;
+in vec3 pyramidsView;
+
 void main()
 {
-    gPulse = beatPulse();
+    gPulse = pyramidsPulse;
     gFlash = clamp(uSyncD, 0.0, 1.0);
     gHue = uSyncC;
+    gRingCentre = pyramidsRingCentre;
 
-    float aspect = uResolution.x / max(uResolution.y, 1.0);
-    vec2 screen = (texCoord * 2.0 - 1.0) * vec2(aspect, 1.0);
-
-    float travel = uTime * kDrift + uSyncA;
-    float swing = 0.55 * sin(uTime * 0.09);
-    vec3 target = vec3(travel, 0.8, 0.0);
-    vec3 ro = target + vec3(5.0 * sin(swing), 2.8 + 0.3 * sin(uTime * 0.23), -5.0 * cos(swing));
-    gRingCentre = target.xz + vec2(1.5, 1.0);
-
-    // The view looks along v, towards the target. The unit axes are v / |v|
-    // (forward), (v.z, 0, -v.x) / |v.xz| (right, level) and their cross
-    // product (up); the ray's direction is taken with all three scaled by
-    // |v| |v.xz|, which its normalisation takes out again. That keeps the
-    // chain of dependent square roots and divisions, which software GL waits
-    // for pixel by pixel, short.
-    vec3 v = target - ro;
-    float level = v.x * v.x + v.z * v.z;
-    float along = sqrt(level + v.y * v.y);
-    float across = sqrt(level);
-    vec3 rd = normalize(screen.x * along * vec3(v.z, 0.0, -v.x) + screen.y * vec3(-v.x * v.y, level, -v.y * v.z)
-                        + 1.6 * across * v);
+    vec3 rd = normalize(pyramidsView);
+    vec3 ro = pyramidsOrigin;
 
     vec3 colour = render(ro, rd);
     // Soft shoulder: glow and flash saturate gently instead of clipping.

@@ -24,7 +24,7 @@ const std::map<std::string, GLenum>& engineUniforms()
 
 } // namespace
 
-TEST_F(ShaderBuild, EveryFragmentShaderLinksCleanlyWithBothVertexShaders)
+TEST_F(ShaderBuild, EveryFragmentShaderLinksCleanlyWithItsVertexShaders)
 {
     for (const ShaderPair& pair : everyShaderPair()) {
         SCOPED_TRACE(pair.vertexFile + " + " + pair.fragmentFile);

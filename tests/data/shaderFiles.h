@@ -14,5 +14,5 @@ struct ShaderPair {
 std::filesystem::path shaderFile(const std::string& name);
 const std::vector<std::string>& vertexShaderFiles();
 const std::vector<std::string>& fragmentShaderFiles();
-// Every fragment shader with each vertex shader.
+// Every fragment shader with each vertex shader that can feed it.
 std::vector<ShaderPair> everyShaderPair();

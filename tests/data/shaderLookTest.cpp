@@ -3,7 +3,8 @@
 // of that moment, today's shader and the baseline kept beside the benchmarks
 // (bench/shaders/baseline) draw at the production's 1280x720 and must agree
 // to within 1/255 on average per channel, with at most 0.5 % of the pixels
-// off by more than 8/255 in any channel.
+// off by more than 8/255 in any channel. The post pass is held to its
+// baseline the same way, over today's cubes at those moments.
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "glTest.h"
+#include "inputTexture.h"
 #include "offscreenTarget.h"
 #include "partMoments.h"
 #include "shaderFiles.h"
@@ -55,21 +57,34 @@ Difference compare(const Pixels& a, const Pixels& b)
     return difference;
 }
 
-class ShaderLook : public testing_support::GLTest, public ::testing::WithParamInterface<Scene> {
-protected:
-    static Pixels draw(const ShaderPass& pass, const PassUniforms& values, OffscreenTarget& target)
-    {
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        pass.draw(values);
-        return target.pixels();
-    }
-};
+Pixels draw(const ShaderPass& pass, const PassUniforms& values, OffscreenTarget& target)
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    pass.draw(values);
+    return target.pixels();
+}
+
+void expectAlike(const Pixels& baseline, const Pixels& today)
+{
+    const Difference difference = compare(baseline, today);
+    for (double mean : difference.meanPerChannel)
+        EXPECT_LE(mean, 1.0);
+    EXPECT_LE(difference.shareOffByMoreThan8, 0.005);
+}
+
+std::filesystem::path baselineFile(const char* file)
+{
+    return testing_support::sourceDir() / "bench/shaders/baseline" / file;
+}
+
+class ShaderLook : public testing_support::GLTest, public ::testing::WithParamInterface<Scene> {};
+
+class PostLook : public testing_support::GLTest {};
 
 TEST_P(ShaderLook, TodaysShaderDrawsWhatTheBaselineDrew)
 {
     const Scene scene = GetParam();
-    const auto baselineFile = testing_support::sourceDir() / "bench/shaders/baseline" / scene.file;
-    const ShaderPass baseline(shaderFile("noTransform.vs"), baselineFile);
+    const ShaderPass baseline(shaderFile("noTransform.vs"), baselineFile(scene.file));
     const ShaderPass today(shaderFile("noTransform.vs"), shaderFile(scene.file));
     ASSERT_TRUE(baseline.isLinked()) << baseline.log();
     ASSERT_TRUE(today.isLinked()) << today.log();
@@ -81,11 +96,33 @@ TEST_P(ShaderLook, TodaysShaderDrawsWhatTheBaselineDrew)
     target.bind();
     glEnable(GL_DEPTH_TEST);
     for (const PassUniforms& moment : moments) {
-        const Difference difference = compare(draw(baseline, moment, target), draw(today, moment, target));
         SCOPED_TRACE(testing::Message() << scene.file << " at " << moment.time << " s");
-        for (double mean : difference.meanPerChannel)
-            EXPECT_LE(mean, 1.0);
-        EXPECT_LE(difference.shareOffByMoreThan8, 0.005);
+        expectAlike(draw(baseline, moment, target), draw(today, moment, target));
+    }
+    target.unbind();
+}
+
+TEST_F(PostLook, TodaysPostPassDrawsWhatTheBaselineDrew)
+{
+    const ShaderPass cubes(shaderFile("noTransform.vs"), shaderFile("rm_cubescape.fs"));
+    const ShaderPass baseline(shaderFile("noTransform.vs"), baselineFile("post.fs"));
+    const ShaderPass today(shaderFile("noTransform.vs"), shaderFile("post.fs"));
+    ASSERT_TRUE(cubes.isLinked()) << cubes.log();
+    ASSERT_TRUE(baseline.isLinked()) << baseline.log();
+    ASSERT_TRUE(today.isLinked()) << today.log();
+    const auto moments = momentsOfPart(1, kMoments, kWidth, kHeight);
+    ASSERT_EQ(moments.size(), static_cast<std::size_t>(kMoments)) << "no sync tracks in " << testing_support::runDir();
+
+    OffscreenTarget target(kWidth, kHeight);
+    ASSERT_TRUE(target.isComplete());
+    target.bind();
+    glEnable(GL_DEPTH_TEST);
+    for (const PassUniforms& moment : moments) {
+        SCOPED_TRACE(testing::Message() << "post.fs over the cubes at " << moment.time << " s");
+        // The post pass reads the scene from channel A (unit 1).
+        const InputTexture scene(kWidth, kHeight, draw(cubes, moment, target));
+        scene.bindToUnit(1);
+        expectAlike(draw(baseline, moment, target), draw(today, moment, target));
     }
     target.unbind();
 }
