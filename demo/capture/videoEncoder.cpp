@@ -2,7 +2,9 @@
 
 #include "outputFiles.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <limits>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -61,6 +63,19 @@ std::vector<std::string> VideoEncoder::arguments() const
     return args;
 }
 
+// A pipe that holds a whole frame takes frame n at once, and this process
+// draws frame n+1 while ffmpeg still converts and encodes n-1; a default pipe
+// (64 KiB) makes every write wait for ffmpeg. Linux grants unprivileged users
+// up to its pipe-max-size (1 MiB unless raised), which still helps; a pipe
+// that cannot grow only costs time.
+void VideoEncoder::growPipe(int pipe, size_t frameBytes)
+{
+    constexpr size_t kUnprivilegedLimit = size_t{1} << 20;
+    const size_t wanted = std::min<size_t>(frameBytes, std::numeric_limits<int>::max());
+    if (fcntl(pipe, F_SETPIPE_SZ, static_cast<int>(wanted)) < 0 && wanted > kUnprivilegedLimit)
+        fcntl(pipe, F_SETPIPE_SZ, static_cast<int>(kUnprivilegedLimit));
+}
+
 bool VideoEncoder::Start()
 {
     int ends[2];
@@ -68,6 +83,7 @@ bool VideoEncoder::Start()
         std::fprintf(stderr, "capture: cannot make a pipe to ffmpeg: %s\n", std::strerror(errno));
         return false;
     }
+    growPipe(ends[1], static_cast<size_t>(settings.width) * static_cast<size_t>(settings.height) * 4);
     posix_spawn_file_actions_t files;
     posix_spawn_file_actions_init(&files);
     posix_spawn_file_actions_adddup2(&files, ends[0], STDIN_FILENO);

@@ -40,6 +40,7 @@ public:
 private:
     // ffmpeg's command line, one word per argument.
     std::vector<std::string> arguments() const;
+    static void growPipe(int pipe, size_t frameBytes);
     int waitForEncoder();
     void removeTemporaryFiles(bool keepLog);
 
