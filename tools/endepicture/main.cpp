@@ -11,10 +11,19 @@ constexpr int kWidth = 1280;
 constexpr int kHeight = 720;
 }
 
+const char* const kUsage = "usage: endepicture OUTPUT.png\n"
+                          "Renders the closing picture, 1280x720, on the CPU and writes it as PNG.\n"
+                          "  --help  this text\n"
+                          "Exit status: 0 written, 1 OUTPUT.png cannot be written, 2 usage.\n";
+
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::string(argv[1]) == "--help") {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "endepicture: usage: endepicture <output.png>\n");
+        std::fprintf(stderr, "endepicture: expects one output file\n%s", kUsage);
         return 2;
     }
     const std::string path = argv[1];

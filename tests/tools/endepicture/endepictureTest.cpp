@@ -94,5 +94,6 @@ TEST(Endepicture, ExplainsItsUsageWithoutAnOutputFile)
     TempDir dir;
     const ToolRun run = runTool(dir, "");
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.errors, "endepicture: usage: endepicture <output.png>\n");
+    EXPECT_EQ(run.errors.substr(0, run.errors.find('\n')), "endepicture: expects one output file");
+    EXPECT_NE(run.errors.find("usage: endepicture OUTPUT.png"), std::string::npos);
 }
