@@ -27,6 +27,7 @@ void putTag(std::vector<uint8_t>& out, const char* tag)
 
 constexpr uint32_t channels = 2;
 constexpr uint32_t bytesPerSample = 2;
+constexpr size_t kHeaderBytes = 44;
 
 } // namespace
 
@@ -34,6 +35,7 @@ std::vector<uint8_t> WavFile::header(uint32_t frames, int sampleRate)
 {
     uint32_t dataBytes = frames * channels * bytesPerSample;
     std::vector<uint8_t> out;
+    out.reserve(kHeaderBytes);
     putTag(out, "RIFF");
     put32(out, 36 + dataBytes);
     putTag(out, "WAVE");
