@@ -1,43 +1,20 @@
 #include "captureOptions.h"
 
-#include <cerrno>
+#include "optionValues.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 
 namespace {
 
-// A whole string as a finite number, nothing else.
-std::optional<double> parseNumber(const std::string& text)
+bool parsePositiveSize(const std::string& text, CaptureOptions& options)
 {
-    if (text.empty())
-        return std::nullopt;
-    char* end = nullptr;
-    errno = 0;
-    const double value = std::strtod(text.c_str(), &end);
-    if (errno != 0 || *end != '\0' || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
-std::optional<int> parseCount(const std::string& text)
-{
-    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 6)
-        return std::nullopt;
-    return std::atoi(text.c_str());
-}
-
-bool parseSize(const std::string& text, CaptureOptions& options)
-{
-    const size_t x = text.find('x');
-    if (x == std::string::npos)
+    const auto size = parseSize(text);
+    if (!size || size->x == 0 || size->y == 0)
         return false;
-    const auto width = parseCount(text.substr(0, x));
-    const auto height = parseCount(text.substr(x + 1));
-    if (!width || !height || *width == 0 || *height == 0)
-        return false;
-    options.width = *width;
-    options.height = *height;
+    options.width = size->x;
+    options.height = size->y;
     return true;
 }
 
@@ -52,7 +29,7 @@ bool applyValue(const std::string& name, const std::string& value, CaptureOption
         }
         options.fps = *fps;
     } else if (name == "--size") {
-        if (!parseSize(value, options)) {
+        if (!parsePositiveSize(value, options)) {
             error = "--size needs WIDTHxHEIGHT of positive whole numbers, not \"" + value + "\"";
             return false;
         }
@@ -73,7 +50,7 @@ bool applyValue(const std::string& name, const std::string& value, CaptureOption
         }
         options.out = value;
     } else if (name == "--crf") {
-        const auto crf = parseCount(value);
+        const auto crf = parseWholeNumber(value);
         if (!crf || *crf > 51) {
             error = "--crf needs a whole number from 0 to 51, not \"" + value + "\"";
             return false;

@@ -1,31 +1,29 @@
 #include "devOptions.h"
 
-#include <cerrno>
-#include <cmath>
-#include <cstdlib>
+#include "optionValues.h"
 
 namespace {
 
-bool parseNumber(const std::string& text, double& value)
+constexpr int kSmallestSide = 16;
+constexpr int kLargestSide = 16384;
+
+bool parseWindowSize(const std::string& text, int& width, int& height)
 {
-    char* end = nullptr;
-    errno = 0;
-    value = std::strtod(text.c_str(), &end);
-    return !text.empty() && end == text.c_str() + text.size() && errno == 0 && std::isfinite(value);
+    const auto size = parseSize(text);
+    if (!size || size->x < kSmallestSide || size->y < kSmallestSide || size->x > kLargestSide ||
+        size->y > kLargestSide)
+        return false;
+    width = size->x;
+    height = size->y;
+    return true;
 }
 
-bool parseSize(const std::string& text, int& width, int& height)
+bool parseStart(const std::string& text, double& seconds)
 {
-    const size_t x = text.find('x');
-    if (x == std::string::npos)
+    const auto value = parseNumber(text);
+    if (!value || *value < 0.0)
         return false;
-    double w = 0.0, h = 0.0;
-    if (!parseNumber(text.substr(0, x), w) || !parseNumber(text.substr(x + 1), h))
-        return false;
-    if (w != std::floor(w) || h != std::floor(h) || w < 16 || h < 16 || w > 16384 || h > 16384)
-        return false;
-    width = static_cast<int>(w);
-    height = static_cast<int>(h);
+    seconds = *value;
     return true;
 }
 
@@ -49,11 +47,11 @@ std::optional<DevOptions> DevOptions::parse(const std::vector<std::string>& args
                 return std::nullopt;
             }
             const std::string& value = args[++i];
-            if (arg == "--size" && !parseSize(value, options.width, options.height)) {
+            if (arg == "--size" && !parseWindowSize(value, options.width, options.height)) {
                 error = "--size wants WIDTHxHEIGHT, 16 to 16384 each, not \"" + value + "\"";
                 return std::nullopt;
             }
-            if (arg == "--start" && (!parseNumber(value, options.startSeconds) || options.startSeconds < 0.0)) {
+            if (arg == "--start" && !parseStart(value, options.startSeconds)) {
                 error = "--start wants seconds from 0 on, not \"" + value + "\"";
                 return std::nullopt;
             }
