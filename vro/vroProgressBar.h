@@ -3,6 +3,8 @@
 #include "vroFSQuad.h"
 #include "vroShaderProgram.h"
 
+#include <glm/glm.hpp>
+
 #include <memory>
 #include <string>
 
@@ -32,6 +34,10 @@ public:
     static const char* const kFragmentSource;
 
 private:
+    static bool drawsPlainly();
+    void renderOnWhite();
+    static glm::ivec4 outerBoxPixels(const GLint viewport[4]);
+
     int totalSteps = 0;
     int doneSteps = 0;
     vroFSQuad quad;

@@ -1,3 +1,4 @@
+#include "vroFSQuad.h"
 #include "vroProgressBar.h"
 #include "vroWindow.h"
 
@@ -139,3 +140,50 @@ TEST_F(ProgressBarTest, BuiltInProgramLinks)
 }
 
 } // namespace
+
+// The bar is drawn on white with its program limited to the outer box; over
+// every pixel that must be what the program draws over the whole target,
+// also in a viewport that does not start at the corner.
+TEST_F(ProgressBarTest, SamePictureAsTheProgramOverTheWholeViewport)
+{
+    vroFSQuad quad;
+    vroProgressBar bar(&window());
+    bar.AddSteps(3);
+    for (glm::ivec4 viewport : {glm::ivec4(0, 0, kTestWidth, kTestHeight), glm::ivec4(7, 5, 141, 67)}) {
+        glViewport(viewport.x, viewport.y, viewport.z, viewport.w);
+        glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        bar.Advance();
+        const std::vector<std::uint8_t> drawn = readPixels(kTestWidth, kTestHeight);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glUseProgram(bar.getProgram().id);
+        quad.Render();
+        EXPECT_EQ(drawn, readPixels(kTestWidth, kTestHeight)) << "viewport " << viewport.x << "," << viewport.y;
+    }
+    glViewport(0, 0, kTestWidth, kTestHeight);
+}
+
+TEST_F(ProgressBarTest, LeavesClearColourAndScissorAsTheyWere)
+{
+    vroProgressBar bar(&window());
+    bar.AddSteps(2);
+    glClearColor(0.25f, 0.5f, 0.75f, 1.0f);
+    glScissor(1, 2, 3, 4);
+    bar.Advance();
+    glm::vec4 clearColour;
+    glm::ivec4 scissorBox;
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, &clearColour.x);
+    glGetIntegerv(GL_SCISSOR_BOX, &scissorBox.x);
+    EXPECT_EQ(clearColour, glm::vec4(0.25f, 0.5f, 0.75f, 1.0f));
+    EXPECT_EQ(scissorBox, glm::ivec4(1, 2, 3, 4));
+    EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
+
+    // A caller's own scissor still limits the bar, as for any draw.
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, kTestWidth / 2, kTestHeight);
+    bar.Advance();
+    glDisable(GL_SCISSOR_TEST);
+    EXPECT_EQ(shade(-0.9f, 0.9f), 255);
+    EXPECT_EQ(readPixel(kTestWidth - 5, kTestHeight - 5), glm::u8vec4(64, 128, 191, 255));
+}
