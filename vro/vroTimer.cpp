@@ -27,10 +27,14 @@ void vroTimer::update()
 void vroTimer::update(vroAudio* audio)
 {
     const double music = audio->GetPosition();
-    if (held)
-        heldTime = music;
-    else
-        glfwSetTime(music);
+    // A negative position is the audio layer's error (no music): the clock
+    // then runs on by itself instead of being set to a time it refuses.
+    if (music >= 0.0) {
+        if (held)
+            heldTime = music;
+        else
+            glfwSetTime(music);
+    }
     update();
 }
 

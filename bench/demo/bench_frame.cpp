@@ -9,6 +9,7 @@
 //   scripts/with-display sh -c 'cd build/test/run && ../bench/demo/bench_frame'
 // LP_NUM_THREADS=1 in the environment gives the software GL one render thread
 // (scripts/frame-threads compares 1 and 2).
+#include "kelvandrixAssets.h"
 #include "kelvandrixProduction.h"
 #include "vroAudio.h"
 #include "vroEngine.h"
@@ -119,6 +120,12 @@ bool makeBaselineRunFolder(const fs::path& runFolder, const fs::path& baselineFo
 int main()
 {
     const fs::path runFolder = fs::current_path();
+    // Elsewhere every file would be missing and the figures those of an
+    // empty screen.
+    if (!fs::exists(runFolder / kTuneFile)) {
+        std::fprintf(stderr, "bench_frame: no \"%s\" here: run it from the run folder\n", kTuneFile);
+        return 1;
+    }
     const fs::path baselineFolder = fs::temp_directory_path() / ("kelvandrix-baseline-run-" + std::to_string(getpid()));
     if (!makeBaselineRunFolder(runFolder, baselineFolder))
         return 1;
