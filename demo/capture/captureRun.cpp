@@ -81,7 +81,7 @@ std::unique_ptr<FrameSink> makeSink(const CaptureOptions& options, const std::fi
     if (options.writesPictures())
         return std::make_unique<PngSequence>(options.out, options.width, options.height);
     auto encoder = std::make_unique<VideoEncoder>(
-        VideoEncoder::Settings{options.out, options.width, options.height, options.fps, options.crf, audio});
+        VideoEncoder::Settings{options.out, options.width, options.height, options.fps, options.crf, audio, &stopRequested});
     if (!encoder->Start())
         return nullptr;
     return encoder;

@@ -126,9 +126,13 @@ bool VideoEncoder::Write(long, const std::vector<std::uint8_t>& rgba)
 {
     size_t done = 0;
     while (done < rgba.size()) {
+        // A signal cuts a blocked write short, with or without part of the
+        // frame taken; only a stop request ends the frame there.
+        if (settings.stop && *settings.stop)
+            return false;
         const ssize_t written = write(pipeToEncoder, rgba.data() + done, rgba.size() - done);
         if (written < 0 && errno == EINTR)
-            return false; // a signal: the caller decides whether to stop
+            continue;
         if (written <= 0) {
             encoderFailed = true;
             std::fprintf(stderr, "capture: ffmpeg stopped taking frames, see \"%s\"\n", log.c_str());

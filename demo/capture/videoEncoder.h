@@ -2,6 +2,7 @@
 
 #include "frameSink.h"
 
+#include <csignal>
 #include <filesystem>
 #include <string>
 
@@ -23,6 +24,8 @@ public:
         double fps = 0.0;
         int crf = 18;
         std::filesystem::path audioWav; // empty: no audio track
+        // Raised by a stop signal: a write blocked on a stalled ffmpeg gives up.
+        const volatile std::sig_atomic_t* stop = nullptr;
     };
 
     explicit VideoEncoder(Settings settings);

@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <thread>
 
@@ -275,6 +276,72 @@ TEST_F(Capture, InterruptedCaptureLeavesNoFileAndNoEncoder)
               std::string::npos)
         << program.standardError();
     EXPECT_NE(kill(encoders[0], 0), 0) << "ffmpeg still runs";
+    EXPECT_EQ(filesIn(dir.path()), before);
+}
+
+// Whether a process sleeps in a write to a full pipe.
+bool blockedOnPipe(pid_t process)
+{
+    return readFile("/proc/" + std::to_string(process) + "/wchan").find("pipe_write") != std::string::npos;
+}
+
+// An encoder that takes no frame, on PATH for the object's life; each one
+// started adds its process id to the file `started`.
+class StalledEncoder {
+public:
+    StalledEncoder() : path(std::getenv("PATH"))
+    {
+        bin.write("ffmpeg", "#!/bin/sh\necho $$ >> '" + bin.file("started").string() + "'\nexec sleep 60\n");
+        std::filesystem::permissions(bin.file("ffmpeg"), std::filesystem::perms::owner_all);
+        setenv("PATH", (bin.path().string() + ":" + path).c_str(), 1);
+    }
+    ~StalledEncoder() { setenv("PATH", path.c_str(), 1); }
+
+    std::vector<pid_t> started() const
+    {
+        std::ifstream list(bin.file("started"));
+        std::vector<pid_t> encoders;
+        for (pid_t encoder; list >> encoder;)
+            encoders.push_back(encoder);
+        return encoders;
+    }
+
+private:
+    TempDir bin;
+    std::string path;
+};
+
+// A stop signal ends the capture at once even while it waits on an encoder
+// that takes nothing, and the script stops its jobs with it.
+TEST_F(Capture, AStalledEncoderStillStopsOnASignal)
+{
+    const auto before = filesIn(dir.path());
+    const StalledEncoder encoder;
+    auto waitFor = [](const std::function<bool()>& condition) {
+        const auto deadline = std::chrono::steady_clock::now() + 60s;
+        while (!condition() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(20ms);
+        return condition();
+    };
+    {
+        ChildProcess program(KELVANDRIX_CAPTURE, dir.path(), {"--size", "64x36", "--to", "5", "--out", "v.mp4"});
+        ASSERT_TRUE(waitFor([&] { return blockedOnPipe(program.pid()); })) << program.standardError();
+        kill(program.pid(), SIGINT);
+        EXPECT_EQ(program.waitForExit(10s), std::optional<int>(1)) << "still waits for the encoder";
+        EXPECT_NE(program.standardError().find("capture: interrupted; nothing was written under \"v.mp4\""),
+                  std::string::npos)
+            << program.standardError();
+    }
+    {
+        setenv("KELVANDRIX_CAPTURE", KELVANDRIX_CAPTURE, 1);
+        ChildProcess script(KELVANDRIX_CAPTURE_PARALLEL, dir.path(),
+                            {"--jobs", "2", "--size", "64x36", "--to", "5", "--out", "v.mp4"});
+        ASSERT_TRUE(waitFor([&] { return encoder.started().size() == 3; })) << script.standardError();
+        kill(script.pid(), SIGTERM);
+        EXPECT_EQ(script.waitForExit(10s), std::optional<int>(1)) << "still waits for its jobs";
+    }
+    for (pid_t started : encoder.started())
+        EXPECT_NE(kill(started, 0), 0) << "an encoder still runs";
     EXPECT_EQ(filesIn(dir.path()), before);
 }
 
