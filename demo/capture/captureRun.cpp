@@ -144,11 +144,9 @@ bool captureFrames(const CaptureOptions& options, const FrameRange& range, Frame
     return fail("interrupted; nothing was written under \"" + options.out + "\"");
 }
 
-} // namespace
-
-bool runCapture(const CaptureOptions& options)
+// Everything that runCapture does within its folder of pictures.
+bool captureMusicAndFrames(const CaptureOptions& options)
 {
-    catchStopSignals();
     const auto start = std::chrono::steady_clock::now();
     auto elapsed = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
     // The music is decoded before the engine starts the audio layer for playing.
@@ -177,4 +175,25 @@ bool runCapture(const CaptureOptions& options)
             return false;
     }
     return true;
+}
+
+// Makes the folder of pictures when it is missing; true when it was made.
+bool makePictureFolder(const CaptureOptions& options)
+{
+    std::error_code ignored;
+    return options.writesPictures() && std::filesystem::create_directory(options.out, ignored);
+}
+
+} // namespace
+
+bool runCapture(const CaptureOptions& options)
+{
+    catchStopSignals();
+    const bool madeFolder = makePictureFolder(options);
+    const bool done = captureMusicAndFrames(options);
+    // Removes it only when empty: pictures finished before an interruption stay.
+    std::error_code ignored;
+    if (!done && madeFolder)
+        std::filesystem::remove(options.out, ignored);
+    return done;
 }

@@ -12,12 +12,10 @@ std::filesystem::path temporaryBeside(const std::filesystem::path& path, const s
     return path.parent_path() / name;
 }
 
-bool canWriteFolder(const std::filesystem::path& folder, bool create)
+bool canWriteFolder(const std::filesystem::path& folder)
 {
     const std::filesystem::path target = folder.empty() ? "." : folder;
     std::error_code ignored;
-    if (create && !std::filesystem::exists(target, ignored))
-        std::filesystem::create_directory(target, ignored);
     return std::filesystem::is_directory(target, ignored) && access(target.c_str(), W_OK | X_OK) == 0;
 }
 

@@ -204,7 +204,14 @@ TEST_F(Capture, BadInputIsOneLineAndWritesNothing)
         {{"--from", "1", "--to", "9", "--out", "v.mp4"}, 1, "lies outside the tune"},
         {{"--from", "-1", "--out", "v.mp4"}, 1, "lies outside the tune"},
         {{"--out", "no/such/folder/v.mp4"}, 1, "cannot write into the folder of \"no/such/folder/v.mp4\""},
+        {{"--out", "folder.mp4"}, 1, "\"folder.mp4\" is a folder, not a file"},
+        {{"--stats", "folder.csv", "--out", "v.mp4"}, 1, "\"folder.csv\" is a folder, not a file"},
+        // A folder of pictures that would stay empty is not left behind.
+        {{"--size", "99998x99998", "--out", "pictures/"}, 1, "is beyond the largest picture"},
+        {{"--from", "1", "--to", "9", "--out", "pictures/"}, 1, "lies outside the tune"},
     };
+    std::filesystem::create_directory(dir.file("folder.mp4"));
+    std::filesystem::create_directory(dir.file("folder.csv"));
     const auto before = filesIn(dir.path());
     for (const Case& bad : cases) {
         std::vector<std::string> arguments = {"--size", "64x36"};
