@@ -378,4 +378,32 @@ TEST_F(Capture, ParallelSegmentsMakeTheSameVideoAsOneCapture)
     EXPECT_EQ(after, filesIn(fresh.path())) << "the script left its pieces behind";
 }
 
+TEST_F(Capture, ParallelBadInputIsRefusedBeforeAnyJob)
+{
+    struct Case {
+        std::vector<std::string> arguments;
+        int status;
+        const char* problem;
+    };
+    const std::vector<Case> cases = {
+        {{"--size", "64x"}, 2, "capture: --size needs WIDTHxHEIGHT"},
+        {{"--crf", "52"}, 2, "capture: --crf needs a whole number from 0 to 51"},
+        {{"--out", "folder.mp4"}, 1, "capture-parallel: \"folder.mp4\" is a folder"},
+        {{"--out", "pictures/"}, 1, "capture-parallel: \"pictures/\" is a folder"},
+    };
+    std::filesystem::create_directory(dir.file("folder.mp4"));
+    const auto before = filesIn(dir.path());
+    setenv("KELVANDRIX_CAPTURE", KELVANDRIX_CAPTURE, 1);
+    for (const Case& bad : cases) {
+        std::vector<std::string> arguments = {"--fps", "10", "--size", "64x36", "--to", "1"};
+        arguments.insert(arguments.end(), bad.arguments.begin(), bad.arguments.end());
+        ChildProcess script(KELVANDRIX_CAPTURE_PARALLEL, dir.path(), arguments);
+        EXPECT_EQ(script.waitForExit(60s), std::optional<int>(bad.status)) << bad.problem;
+        EXPECT_NE(script.standardError().find(bad.problem), std::string::npos) << script.standardError();
+        EXPECT_EQ(script.standardError().find("ranges,"), std::string::npos) << "jobs were started";
+    }
+    EXPECT_EQ(filesIn(dir.path()), before);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.file("folder.mp4")));
+}
+
 } // namespace
