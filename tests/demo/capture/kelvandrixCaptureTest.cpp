@@ -203,6 +203,8 @@ TEST_F(Capture, BadInputIsOneLineAndWritesNothing)
         {{"--from", "3", "--to", "2", "--out", "v.mp4"}, 1, "holds no frame"},
         {{"--from", "1", "--to", "9", "--out", "v.mp4"}, 1, "lies outside the tune"},
         {{"--from", "-1", "--out", "v.mp4"}, 1, "lies outside the tune"},
+        // One frame lasting 24348 s: a little over 2^32 bytes of music at 44.1 kHz in stereo.
+        {{"--fps", "0.0000410709", "--to", "1", "--audio-only", "--out", "a.wav"}, 1, "is more than a WAV file holds"},
         {{"--out", "no/such/folder/v.mp4"}, 1, "cannot write into the folder of \"no/such/folder/v.mp4\""},
         {{"--out", "folder.mp4"}, 1, "\"folder.mp4\" is a folder, not a file"},
         {{"--stats", "folder.csv", "--out", "v.mp4"}, 1, "\"folder.csv\" is a folder, not a file"},
