@@ -83,12 +83,20 @@ bool VideoEncoder::Start()
         std::fprintf(stderr, "capture: cannot make a pipe to ffmpeg: %s\n", std::strerror(errno));
         return false;
     }
+    // Opened here rather than by the spawn, whose failure would blame ffmpeg.
+    const int logFile = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (logFile < 0) {
+        std::fprintf(stderr, "capture: cannot write ffmpeg's log \"%s\": %s\n", log.c_str(), std::strerror(errno));
+        close(ends[0]);
+        close(ends[1]);
+        return false;
+    }
     growPipe(ends[1], static_cast<size_t>(settings.width) * static_cast<size_t>(settings.height) * 4);
     posix_spawn_file_actions_t files;
     posix_spawn_file_actions_init(&files);
     posix_spawn_file_actions_adddup2(&files, ends[0], STDIN_FILENO);
     posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&files, STDERR_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_adddup2(&files, logFile, STDERR_FILENO);
 
     // Its own process group: a Ctrl-C at the terminal is this program's to
     // handle. Default signal handling, since ignored signals survive exec.
@@ -111,6 +119,7 @@ bool VideoEncoder::Start()
     posix_spawn_file_actions_destroy(&files);
     posix_spawnattr_destroy(&attributes);
     close(ends[0]);
+    close(logFile);
     if (failed != 0) {
         encoder = -1;
         close(ends[1]);

@@ -183,6 +183,17 @@ TEST_F(Capture, VideoHasTheFramesOfTheRangeAndItsMusicInTime)
     while (onset < count && std::abs(static_cast<int>(samples[onset])) < peak / 4)
         ++onset;
     EXPECT_NEAR(static_cast<double>(onset) / 44100.0, 0.5, 0.001);
+
+    // A name about as long as a folder takes: the temporary files beside it
+    // must still have names that fit.
+    std::filesystem::remove(dir.file("probe.mp4"));
+    std::filesystem::remove(dir.file("decoded.raw"));
+    const std::string longest = std::string(240, 'v') + ".mp4"; // its log's name is 255 bytes long
+    const Outcome longName = capture(dir, {"--fps", "10", "--size", "64x36", "--to", "0.5", "--out", longest});
+    EXPECT_EQ(longName.status, std::optional<int>(0)) << longName.error;
+    after = filesIn(dir.path());
+    after.erase(longest);
+    EXPECT_EQ(after, before) << "temporary files or the encoder's log were left";
 }
 
 TEST_F(Capture, BadInputIsOneLineAndWritesNothing)
