@@ -9,6 +9,7 @@
 #include "videoEncoder.h"
 
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
@@ -44,7 +45,7 @@ bool fail(const std::string& problem)
 std::string seconds(double value)
 {
     char text[32];
-    std::snprintf(text, sizeof text, "%.3f s", value);
+    std::snprintf(text, sizeof text, std::fabs(value) < 1e9 ? "%.3f s" : "%.3g s", value);
     return text;
 }
 
@@ -53,7 +54,12 @@ std::string seconds(double value)
 std::optional<FrameRange> rangeWithin(const CaptureOptions& options, double length)
 {
     const double to = options.to.value_or(length);
-    if (options.from < 0.0 || to > length + 1e-9) {
+    // The tune's last frame may end past the music: a --to up to there adds
+    // no frame (split captures pass such frame boundaries). Both ends are
+    // checked before they are turned into frame numbers, which they may not fit.
+    const FrameRange tune = FrameRange::covering(0.0, length, options.fps);
+    const double end = tune.seconds(tune.end) + 1e-9;
+    if (options.from < 0.0 || options.from > end || to < 0.0 || to > end) {
         fail("the range " + seconds(options.from) + " to " + seconds(to) + " lies outside the tune (0 to "
              + seconds(length) + ")");
         return std::nullopt;

@@ -214,6 +214,7 @@ TEST_F(Capture, BadInputIsOneLineAndWritesNothing)
         {{"--from", "3", "--to", "2", "--out", "v.mp4"}, 1, "holds no frame"},
         {{"--from", "1", "--to", "9", "--out", "v.mp4"}, 1, "lies outside the tune"},
         {{"--from", "-1", "--out", "v.mp4"}, 1, "lies outside the tune"},
+        {{"--from", "1e300", "--audio-only", "--out", "a.wav"}, 1, "lies outside the tune"},
         // One frame lasting 24348 s: a little over 2^32 bytes of music at 44.1 kHz in stereo.
         {{"--fps", "0.0000410709", "--to", "1", "--audio-only", "--out", "a.wav"}, 1, "is more than a WAV file holds"},
         {{"--out", "no/such/folder/v.mp4"}, 1, "cannot write into the folder of \"no/such/folder/v.mp4\""},
@@ -389,6 +390,13 @@ TEST_F(Capture, ParallelSegmentsMakeTheSameVideoAsOneCapture)
     TempDir fresh;
     makeSmallDataSet(fresh);
     EXPECT_EQ(after, filesIn(fresh.path())) << "the script left its pieces behind";
+
+    // To the end of the tune, which ends within its last frame: the last
+    // piece ends on that frame's boundary, past the music.
+    ChildProcess toTheEnd(KELVANDRIX_CAPTURE_PARALLEL, dir.path(),
+                          {"--jobs", "2", "--fps", "7", "--size", "64x36", "--from", "6", "--out", "end.mp4"});
+    ASSERT_EQ(toTheEnd.waitForExit(120s), std::optional<int>(0)) << toTheEnd.standardError();
+    EXPECT_EQ(probe("end.mp4", "v", "nb_read_frames"), "nb_read_frames=11\n"); // frames 42 to 52 of 7.5 s at 7 fps
 }
 
 TEST_F(Capture, ParallelBadInputIsRefusedBeforeAnyJob)
