@@ -240,6 +240,15 @@ TEST_F(Capture, BadInputIsOneLineAndWritesNothing)
         EXPECT_EQ(run.output, "") << "nothing was loaded, so no track was read";
     }
 
+    // No display: one line of its own, not the window's two.
+    const std::string display = std::getenv("DISPLAY");
+    unsetenv("DISPLAY");
+    const Outcome withoutDisplay = capture(dir, {"--size", "64x36", "--to", "1", "--out", "pictures/"});
+    setenv("DISPLAY", display.c_str(), 1);
+    EXPECT_EQ(withoutDisplay.status, std::optional<int>(1));
+    EXPECT_EQ(withoutDisplay.error.rfind("capture: no display to draw on (", 0), 0u) << withoutDisplay.error;
+    EXPECT_EQ(std::count(withoutDisplay.error.begin(), withoutDisplay.error.end(), '\n'), 1) << withoutDisplay.error;
+
     // No ffmpeg on the way: named before anything is drawn.
     const std::string path = std::getenv("PATH");
     setenv("PATH", dir.path().c_str(), 1);
