@@ -31,8 +31,10 @@ void catchStopSignals()
     struct sigaction action {};
     action.sa_handler = requestStop;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    // A closed terminal (SIGHUP) too: its default would end this program
+    // and leave the encoder to finish a file nobody removes.
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
     signal(SIGPIPE, SIG_IGN); // a vanished encoder shows as a failed write
 }
 

@@ -104,7 +104,7 @@ bool VideoEncoder::Start()
     posix_spawnattr_init(&attributes);
     sigset_t defaults;
     sigemptyset(&defaults);
-    for (int signal : {SIGINT, SIGTERM, SIGPIPE})
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
         sigaddset(&defaults, signal);
     posix_spawnattr_setsigdefault(&attributes, &defaults);
     posix_spawnattr_setpgroup(&attributes, 0);

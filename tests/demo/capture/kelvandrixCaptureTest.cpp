@@ -341,8 +341,9 @@ private:
     std::string path;
 };
 
-// A stop signal ends the capture at once even while it waits on an encoder
-// that takes nothing, and the script stops its jobs with it.
+// A stop signal, a closed terminal's included, ends the capture at once even
+// while it waits on an encoder that takes nothing, and the script stops its
+// jobs with it.
 TEST_F(Capture, AStalledEncoderStillStopsOnASignal)
 {
     const auto before = filesIn(dir.path());
@@ -356,19 +357,20 @@ TEST_F(Capture, AStalledEncoderStillStopsOnASignal)
     {
         ChildProcess program(KELVANDRIX_CAPTURE, dir.path(), {"--size", "64x36", "--to", "5", "--out", "v.mp4"});
         ASSERT_TRUE(waitFor([&] { return blockedOnPipe(program.pid()); })) << program.standardError();
-        kill(program.pid(), SIGINT);
+        kill(program.pid(), SIGHUP);
         EXPECT_EQ(program.waitForExit(10s), std::optional<int>(1)) << "still waits for the encoder";
         EXPECT_NE(program.standardError().find("capture: interrupted; nothing was written under \"v.mp4\""),
                   std::string::npos)
             << program.standardError();
     }
-    {
-        setenv("KELVANDRIX_CAPTURE", KELVANDRIX_CAPTURE, 1);
+    setenv("KELVANDRIX_CAPTURE", KELVANDRIX_CAPTURE, 1);
+    for (int signal : {SIGTERM, SIGHUP}) {
+        const size_t started = encoder.started().size();
         ChildProcess script(KELVANDRIX_CAPTURE_PARALLEL, dir.path(),
                             {"--jobs", "2", "--size", "64x36", "--to", "5", "--out", "v.mp4"});
-        ASSERT_TRUE(waitFor([&] { return encoder.started().size() == 3; })) << script.standardError();
-        kill(script.pid(), SIGTERM);
-        EXPECT_EQ(script.waitForExit(10s), std::optional<int>(1)) << "still waits for its jobs";
+        ASSERT_TRUE(waitFor([&] { return encoder.started().size() == started + 2; })) << script.standardError();
+        kill(script.pid(), signal);
+        EXPECT_EQ(script.waitForExit(10s), std::optional<int>(1)) << "still waits for its jobs, signal " << signal;
     }
     for (pid_t started : encoder.started())
         EXPECT_NE(kill(started, 0), 0) << "an encoder still runs";
