@@ -422,6 +422,8 @@ TEST_F(Capture, ParallelBadInputIsRefusedBeforeAnyJob)
         {{"--crf", "52"}, 2, "capture: --crf needs a whole number from 0 to 51"},
         {{"--out", "folder.mp4"}, 1, "capture-parallel: \"folder.mp4\" is a folder"},
         {{"--out", "pictures/"}, 1, "capture-parallel: \"pictures/\" is a folder"},
+        // parallel would run every job here with no more than a warning.
+        {{"--sshloginfile", "folder.mp4"}, 1, "capture-parallel: \"folder.mp4\" is a folder, not a list of machines"},
     };
     std::filesystem::create_directory(dir.file("folder.mp4"));
     const auto before = filesIn(dir.path());
