@@ -13,6 +13,7 @@
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 
@@ -36,6 +37,24 @@ void catchStopSignals()
     for (int signal : {SIGINT, SIGTERM, SIGHUP})
         sigaction(signal, &action, nullptr);
     signal(SIGPIPE, SIG_IGN); // a vanished encoder shows as a failed write
+}
+
+// Xlib ends the program with exit() when the X server goes away, and the
+// window class does when it cannot make its window: what a capture has under
+// way is undone then as on a stop signal, its encoder stopped and its
+// temporary files removed.
+struct UnderWay {
+    FrameSink* sink = nullptr;
+    std::filesystem::path temporaryMusic;
+} underWay;
+
+void undoWhatIsUnderWay()
+{
+    if (underWay.sink)
+        underWay.sink->Abandon();
+    std::error_code ignored;
+    if (!underWay.temporaryMusic.empty())
+        std::filesystem::remove(underWay.temporaryMusic, ignored);
 }
 
 bool fail(const std::string& problem)
@@ -169,7 +188,9 @@ bool captureMusicAndFrames(const CaptureOptions& options)
 
     const std::unique_ptr<FrameSink> sink = makeSink(options, audioFile);
     PartStats stats;
+    underWay = {sink.get(), options.writesPictures() ? std::filesystem::path() : audioFile};
     const bool done = sink && captureFrames(options, *range, *sink, stats);
+    underWay = {};
     // The music feeds the encoder; beside a video it is only temporary.
     std::error_code ignored;
     if (!options.writesPictures() && !audioFile.empty())
@@ -197,6 +218,7 @@ bool makePictureFolder(const CaptureOptions& options)
 bool runCapture(const CaptureOptions& options)
 {
     catchStopSignals();
+    std::atexit(undoWhatIsUnderWay);
     const bool madeFolder = makePictureFolder(options);
     const bool done = captureMusicAndFrames(options);
     // Removes it only when empty: pictures finished before an interruption stay.

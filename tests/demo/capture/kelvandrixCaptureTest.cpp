@@ -377,6 +377,35 @@ TEST_F(Capture, AStalledEncoderStillStopsOnASignal)
     EXPECT_EQ(filesIn(dir.path()), before);
 }
 
+// Xlib ends the program when the X server goes away; what the capture had
+// under way goes with it, as on a stop signal.
+TEST_F(Capture, AnXServerGoingAwayLeavesNoFileAndNoEncoder)
+{
+    const auto before = filesIn(dir.path());
+    ChildProcess server("/usr/bin/env", dir.path(),
+                        {"Xvfb", "-displayfd", "1", "-screen", "0", "640x480x24", "-nolisten", "tcp"});
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (server.standardOutput().find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(20ms);
+    const std::string number = server.standardOutput().substr(0, server.standardOutput().find('\n'));
+    ASSERT_FALSE(number.empty()) << "Xvfb did not start";
+
+    const std::string display = std::getenv("DISPLAY");
+    setenv("DISPLAY", (":" + number).c_str(), 1);
+    ChildProcess program(KELVANDRIX_CAPTURE, dir.path(),
+                         {"--fps", "30", "--size", "320x180", "--to", "7", "--out", "v.mp4"});
+    setenv("DISPLAY", display.c_str(), 1);
+    while (program.standardError().find(" 10%") == std::string::npos && program.running()
+           && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(20ms);
+    const std::vector<pid_t> encoders = childrenOf(program.pid());
+    ASSERT_EQ(encoders.size(), 1u) << program.standardError();
+    kill(server.pid(), SIGTERM);
+    EXPECT_EQ(program.waitForExit(30s), std::optional<int>(1)) << program.standardError();
+    EXPECT_NE(kill(encoders[0], 0), 0) << "ffmpeg still runs";
+    EXPECT_EQ(filesIn(dir.path()), before);
+}
+
 TEST_F(Capture, ParallelSegmentsMakeTheSameVideoAsOneCapture)
 {
     const std::vector<std::string> common = {"--fps", "10", "--size", "64x36", "--to", "4"};
