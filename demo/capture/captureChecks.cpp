@@ -19,16 +19,16 @@ void keepDisplayProblem(int, const char* description)
     displayProblem = description;
 }
 
-// Whether a window system can be had; else, what GLFW says against it. Asked
-// quietly first, since the window would say it in two lines and exit.
-bool displayAvailable(std::string& problem)
+// Whether a window system can be had; else displayProblem says what GLFW
+// has against it. Asked quietly first, since the window would say it in two
+// lines and exit.
+bool displayAvailable()
 {
     GLFWerrorfun previous = glfwSetErrorCallback(keepDisplayProblem);
     const bool available = glfwInit() == GLFW_TRUE;
     if (available)
         glfwTerminate();
     glfwSetErrorCallback(previous);
-    problem = displayProblem;
     return available;
 }
 
@@ -89,9 +89,8 @@ bool checkBeforeLoading(const CaptureOptions& options)
             return fail("\"" + file + "\" is a folder, not a file; a name ending in / writes pictures into a folder");
     if (!options.statsCsv.empty() && !canWriteFolder(folderOf(options.statsCsv)))
         return fail("cannot write into the folder of \"" + options.statsCsv + "\"");
-    std::string problem;
-    if (!options.audioOnly && !displayAvailable(problem))
-        return fail("no display to draw on (" + problem + "); run it on one, e.g. under scripts/with-display");
+    if (!options.audioOnly && !displayAvailable())
+        return fail("no display to draw on (" + displayProblem + "); run it on one, e.g. under scripts/with-display");
     if (!options.audioOnly) {
         const int largest = largestPictureSide();
         if (options.width > largest || options.height > largest)

@@ -107,8 +107,8 @@ std::unique_ptr<FrameSink> makeSink(const CaptureOptions& options, const std::fi
 {
     if (options.writesPictures())
         return std::make_unique<PngSequence>(options.out, options.width, options.height);
-    auto encoder = std::make_unique<VideoEncoder>(
-        VideoEncoder::Settings{options.out, options.width, options.height, options.fps, options.crf, audio, &stopRequested});
+    auto encoder = std::make_unique<VideoEncoder>(VideoEncoder::Settings{
+        options.out, options.width, options.height, options.fps, options.crf, audio, &stopRequested});
     if (!encoder->Start())
         return nullptr;
     return encoder;
