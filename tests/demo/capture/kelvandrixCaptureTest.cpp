@@ -209,6 +209,7 @@ TEST_F(Capture, BadInputIsOneLineAndWritesNothing)
         {{"--fps", "ten"}, 2, "capture: --fps needs a positive number"},
         {{"--size", "0x36"}, 2, "capture: --size needs WIDTHxHEIGHT"},
         {{"--size", "64x"}, 2, "capture: --size needs WIDTHxHEIGHT"},
+        {{"--stats=v.mp4", "--out", "./v.mp4"}, 2, "capture: --stats and --out name the same file"},
         {{"--size", "99998x99998"}, 1, "is beyond the largest picture this OpenGL renders"},
         {{"--size", "63x36", "--out", "v.mp4"}, 1, "is odd; H.264 video in yuv420p needs an even width and height"},
         {{"--from", "3", "--to", "2", "--out", "v.mp4"}, 1, "holds no frame"},
