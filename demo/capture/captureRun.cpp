@@ -161,11 +161,16 @@ bool captureFrames(const CaptureOptions& options, const FrameRange& range, Frame
         FrameCapture capture(options.width, options.height);
         drawn = capture.Run(range, sink, options.stats ? &stats : nullptr, stopRequested);
     }
-    if (drawn && !stopRequested)
-        return sink.Finish();
-    sink.Abandon();
-    if (!stopRequested)
-        return false;
+    if (drawn && !stopRequested) {
+        // A stop asked while the encoder finishes its file is named below.
+        const bool finished = sink.Finish();
+        if (finished || !stopRequested)
+            return finished;
+    } else {
+        sink.Abandon();
+        if (!stopRequested)
+            return false;
+    }
     if (options.writesPictures())
         return fail("interrupted; the pictures finished so far stay in \"" + options.out + "\"");
     return fail("interrupted; nothing was written under \"" + options.out + "\"");

@@ -137,7 +137,7 @@ bool VideoEncoder::Write(long, const std::vector<std::uint8_t>& rgba)
     while (done < rgba.size()) {
         // A signal cuts a blocked write short, with or without part of the
         // frame taken; only a stop request ends the frame there.
-        if (settings.stop && *settings.stop)
+        if (stopRequested())
             return false;
         const ssize_t written = write(pipeToEncoder, rgba.data() + done, rgba.size() - done);
         if (written < 0 && errno == EINTR)
@@ -155,8 +155,9 @@ bool VideoEncoder::Write(long, const std::vector<std::uint8_t>& rgba)
 int VideoEncoder::waitForEncoder()
 {
     int status = 0;
-    while (waitpid(encoder, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (waitpid(encoder, &status, 0) < 0 && errno == EINTR)
+        if (stopRequested())
+            kill(encoder, SIGKILL); // not waited for any longer, even when stalled
     encoder = -1;
     return status;
 }
@@ -166,6 +167,10 @@ bool VideoEncoder::Finish()
     close(pipeToEncoder);
     pipeToEncoder = -1;
     const int status = waitForEncoder();
+    if (stopRequested()) {
+        removeTemporaryFiles(false);
+        return false;
+    }
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         removeTemporaryFiles(true);
         std::fprintf(stderr, "capture: ffmpeg failed, see \"%s\"\n", log.c_str());

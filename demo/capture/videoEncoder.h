@@ -37,6 +37,7 @@ public:
     // Starts ffmpeg; false after one line on standard error when it cannot.
     bool Start();
     bool Write(long number, const std::vector<std::uint8_t>& rgba) override;
+    // False without a word when a stop was asked meanwhile: the caller says it.
     bool Finish() override;
     void Abandon() override;
 
@@ -45,6 +46,7 @@ private:
     std::vector<std::string> arguments() const;
     static void growPipe(int pipe, size_t frameBytes);
     int waitForEncoder();
+    bool stopRequested() const { return settings.stop && *settings.stop; }
     void removeTemporaryFiles(bool keepLog);
 
     Settings settings;

@@ -316,13 +316,15 @@ bool blockedOnPipe(pid_t process)
     return readFile("/proc/" + std::to_string(process) + "/wchan").find("pipe_write") != std::string::npos;
 }
 
-// An encoder that takes no frame, on PATH for the object's life; each one
+// An encoder that stalls, on PATH for the object's life: it takes no frame,
+// or with `takesFrames` it takes them all and then never finishes. Each one
 // started adds its process id to the file `started`.
 class StalledEncoder {
 public:
-    StalledEncoder() : path(std::getenv("PATH"))
+    explicit StalledEncoder(bool takesFrames = false) : path(std::getenv("PATH"))
     {
-        bin.write("ffmpeg", "#!/bin/sh\necho $$ >> '" + bin.file("started").string() + "'\nexec sleep 60\n");
+        bin.write("ffmpeg", "#!/bin/sh\necho $$ >> '" + bin.file("started").string() + "'\n"
+                                + (takesFrames ? "cat > /dev/null\n" : "") + "exec sleep 60\n");
         std::filesystem::permissions(bin.file("ffmpeg"), std::filesystem::perms::owner_all);
         setenv("PATH", (bin.path().string() + ":" + path).c_str(), 1);
     }
@@ -375,6 +377,26 @@ TEST_F(Capture, AStalledEncoderStillStopsOnASignal)
     }
     for (pid_t started : encoder.started())
         EXPECT_NE(kill(started, 0), 0) << "an encoder still runs";
+    EXPECT_EQ(filesIn(dir.path()), before);
+}
+
+// An encoder that never finishes its file: a stop signal ends the wait for it.
+TEST_F(Capture, AnEncoderStalledAtItsEndStillStopsOnASignal)
+{
+    const auto before = filesIn(dir.path());
+    const StalledEncoder encoder(true);
+    ChildProcess program(KELVANDRIX_CAPTURE, dir.path(), {"--size", "64x36", "--to", "1", "--out", "v.mp4"});
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (readFile("/proc/" + std::to_string(program.pid()) + "/wchan") != "do_wait"
+           && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(20ms);
+    kill(program.pid(), SIGINT);
+    EXPECT_EQ(program.waitForExit(10s), std::optional<int>(1)) << "still waits for the encoder";
+    EXPECT_NE(program.standardError().find("capture: interrupted; nothing was written under \"v.mp4\""),
+              std::string::npos)
+        << program.standardError();
+    ASSERT_EQ(encoder.started().size(), 1u);
+    EXPECT_NE(kill(encoder.started()[0], 0), 0) << "the encoder still runs";
     EXPECT_EQ(filesIn(dir.path()), before);
 }
 
