@@ -8,8 +8,29 @@
 #include <filesystem>
 
 #include <epoxy/gl.h>
+#include <GLFW/glfw3.h>
 
 namespace {
+
+std::string displayProblem;
+
+void keepDisplayProblem(int, const char* description)
+{
+    displayProblem = description;
+}
+
+// Whether a window system can be had; else displayProblem says what GLFW
+// has against it. Asked quietly first, since the window would say it in two
+// lines and exit.
+bool displayAvailable()
+{
+    GLFWerrorfun previous = glfwSetErrorCallback(keepDisplayProblem);
+    const bool available = glfwInit() == GLFW_TRUE;
+    if (available)
+        glfwTerminate();
+    glfwSetErrorCallback(previous);
+    return available;
+}
 
 bool fail(const std::string& problem)
 {
@@ -20,6 +41,22 @@ bool fail(const std::string& problem)
 std::filesystem::path folderOf(const std::string& file)
 {
     return std::filesystem::path(file).parent_path();
+}
+
+// The folder of pictures is made only once the capture starts, so that a
+// refused one leaves nothing; here its parent must take it.
+bool canMakePictures(const std::string& folder)
+{
+    std::error_code ignored;
+    if (std::filesystem::exists(folder, ignored))
+        return canWriteFolder(folder);
+    return canWriteFolder(std::filesystem::path(folder).parent_path().parent_path());
+}
+
+bool isFolder(const std::string& name)
+{
+    std::error_code ignored;
+    return std::filesystem::is_directory(name, ignored);
 }
 
 } // namespace
@@ -44,10 +81,16 @@ bool checkBeforeLoading(const CaptureOptions& options)
     if (video && (options.width % 2 != 0 || options.height % 2 != 0))
         return fail("--size " + std::to_string(options.width) + "x" + std::to_string(options.height)
                     + " is odd; H.264 video in yuv420p needs an even width and height");
-    if (options.writesPictures() ? !canWriteFolder(options.out, true) : !canWriteFolder(folderOf(options.out), false))
+    if (options.writesPictures() ? !canMakePictures(options.out) : !canWriteFolder(folderOf(options.out)))
         return fail("cannot write into the folder of \"" + options.out + "\"");
-    if (!options.statsCsv.empty() && !canWriteFolder(folderOf(options.statsCsv), false))
+    // A file's name that is a folder would fail only at the end, after all the work.
+    for (const std::string& file : {options.writesPictures() ? std::string() : options.out, options.statsCsv})
+        if (!file.empty() && isFolder(file))
+            return fail("\"" + file + "\" is a folder, not a file; a name ending in / writes pictures into a folder");
+    if (!options.statsCsv.empty() && !canWriteFolder(folderOf(options.statsCsv)))
         return fail("cannot write into the folder of \"" + options.statsCsv + "\"");
+    if (!options.audioOnly && !displayAvailable())
+        return fail("no display to draw on (" + displayProblem + "); run it on one, e.g. under scripts/with-display");
     if (!options.audioOnly) {
         const int largest = largestPictureSide();
         if (options.width > largest || options.height > largest)

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 namespace {
 
@@ -111,6 +112,12 @@ std::optional<CaptureOptions> parseCaptureOptions(int argc, char** argv, std::st
     }
     if (options.audioOnly && !options.audio) {
         error = "--audio-only and --no-audio leave nothing to write";
+        return std::nullopt;
+    }
+    if (!options.statsCsv.empty()
+        && std::filesystem::path(options.statsCsv).lexically_normal()
+               == std::filesystem::path(options.out).lexically_normal()) {
+        error = "--stats and --out name the same file, \"" + options.out + "\"; the table would replace the capture";
         return std::nullopt;
     }
     if (options.audioOnly && options.writesPictures()) {

@@ -9,9 +9,11 @@
 #include "videoEncoder.h"
 
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 
@@ -30,9 +32,29 @@ void catchStopSignals()
     struct sigaction action {};
     action.sa_handler = requestStop;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    // A closed terminal (SIGHUP) too: its default would end this program
+    // and leave the encoder to finish a file nobody removes.
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
     signal(SIGPIPE, SIG_IGN); // a vanished encoder shows as a failed write
+}
+
+// Xlib ends the program with exit() when the X server goes away, and the
+// window class does when it cannot make its window: what a capture has under
+// way is undone then as on a stop signal, its encoder stopped and its
+// temporary files removed.
+struct UnderWay {
+    FrameSink* sink = nullptr;
+    std::filesystem::path temporaryMusic;
+} underWay;
+
+void undoWhatIsUnderWay()
+{
+    if (underWay.sink)
+        underWay.sink->Abandon();
+    std::error_code ignored;
+    if (!underWay.temporaryMusic.empty())
+        std::filesystem::remove(underWay.temporaryMusic, ignored);
 }
 
 bool fail(const std::string& problem)
@@ -44,7 +66,7 @@ bool fail(const std::string& problem)
 std::string seconds(double value)
 {
     char text[32];
-    std::snprintf(text, sizeof text, "%.3f s", value);
+    std::snprintf(text, sizeof text, std::fabs(value) < 1e9 ? "%.3f s" : "%.3g s", value);
     return text;
 }
 
@@ -53,7 +75,12 @@ std::string seconds(double value)
 std::optional<FrameRange> rangeWithin(const CaptureOptions& options, double length)
 {
     const double to = options.to.value_or(length);
-    if (options.from < 0.0 || to > length + 1e-9) {
+    // The tune's last frame may end past the music: a --to up to there adds
+    // no frame (split captures pass such frame boundaries). Both ends are
+    // checked before they are turned into frame numbers, which they may not fit.
+    const FrameRange tune = FrameRange::covering(0.0, length, options.fps);
+    const double end = tune.seconds(tune.end) + 1e-9;
+    if (options.from < 0.0 || options.from > end || to < 0.0 || to > end) {
         fail("the range " + seconds(options.from) + " to " + seconds(to) + " lies outside the tune (0 to "
              + seconds(length) + ")");
         return std::nullopt;
@@ -80,8 +107,8 @@ std::unique_ptr<FrameSink> makeSink(const CaptureOptions& options, const std::fi
 {
     if (options.writesPictures())
         return std::make_unique<PngSequence>(options.out, options.width, options.height);
-    auto encoder = std::make_unique<VideoEncoder>(
-        VideoEncoder::Settings{options.out, options.width, options.height, options.fps, options.crf, audio});
+    auto encoder = std::make_unique<VideoEncoder>(VideoEncoder::Settings{
+        options.out, options.width, options.height, options.fps, options.crf, audio, &stopRequested});
     if (!encoder->Start())
         return nullptr;
     return encoder;
@@ -134,21 +161,24 @@ bool captureFrames(const CaptureOptions& options, const FrameRange& range, Frame
         FrameCapture capture(options.width, options.height);
         drawn = capture.Run(range, sink, options.stats ? &stats : nullptr, stopRequested);
     }
-    if (drawn && !stopRequested)
-        return sink.Finish();
-    sink.Abandon();
-    if (!stopRequested)
-        return false;
+    if (drawn && !stopRequested) {
+        // A stop asked while the encoder finishes its file is named below.
+        const bool finished = sink.Finish();
+        if (finished || !stopRequested)
+            return finished;
+    } else {
+        sink.Abandon();
+        if (!stopRequested)
+            return false;
+    }
     if (options.writesPictures())
         return fail("interrupted; the pictures finished so far stay in \"" + options.out + "\"");
     return fail("interrupted; nothing was written under \"" + options.out + "\"");
 }
 
-} // namespace
-
-bool runCapture(const CaptureOptions& options)
+// Everything that runCapture does within its folder of pictures.
+bool captureMusicAndFrames(const CaptureOptions& options)
 {
-    catchStopSignals();
     const auto start = std::chrono::steady_clock::now();
     auto elapsed = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
     // The music is decoded before the engine starts the audio layer for playing.
@@ -163,7 +193,9 @@ bool runCapture(const CaptureOptions& options)
 
     const std::unique_ptr<FrameSink> sink = makeSink(options, audioFile);
     PartStats stats;
+    underWay = {sink.get(), options.writesPictures() ? std::filesystem::path() : audioFile};
     const bool done = sink && captureFrames(options, *range, *sink, stats);
+    underWay = {};
     // The music feeds the encoder; beside a video it is only temporary.
     std::error_code ignored;
     if (!options.writesPictures() && !audioFile.empty())
@@ -177,4 +209,26 @@ bool runCapture(const CaptureOptions& options)
             return false;
     }
     return true;
+}
+
+// Makes the folder of pictures when it is missing; true when it was made.
+bool makePictureFolder(const CaptureOptions& options)
+{
+    std::error_code ignored;
+    return options.writesPictures() && std::filesystem::create_directory(options.out, ignored);
+}
+
+} // namespace
+
+bool runCapture(const CaptureOptions& options)
+{
+    catchStopSignals();
+    std::atexit(undoWhatIsUnderWay);
+    const bool madeFolder = makePictureFolder(options);
+    const bool done = captureMusicAndFrames(options);
+    // Removes it only when empty: pictures finished before an interruption stay.
+    std::error_code ignored;
+    if (!done && madeFolder)
+        std::filesystem::remove(options.out, ignored);
+    return done;
 }

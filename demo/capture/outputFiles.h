@@ -9,9 +9,8 @@
 // The extension is kept so that tools choose the same format by it.
 std::filesystem::path temporaryBeside(const std::filesystem::path& path, const std::string& tag);
 
-// Whether files can be made in the folder of `path` (or in `path` itself when
-// it names a folder); creates a missing last folder when asked to.
-bool canWriteFolder(const std::filesystem::path& folder, bool create);
+// Whether files can be made in `folder` (the working folder when empty).
+bool canWriteFolder(const std::filesystem::path& folder);
 
 // The first executable called `name` on PATH, empty when there is none.
 std::string findProgram(const std::string& name);

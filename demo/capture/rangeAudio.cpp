@@ -11,6 +11,9 @@
 
 namespace {
 
+// The RIFF size, 36 bytes of header more than the data, is a 32-bit number.
+constexpr QWORD kLargestWavData = 0xffffffffu - 36;
+
 void putLittleEndian(std::FILE* file, std::uint32_t value, int bytes)
 {
     for (int i = 0; i < bytes; ++i)
@@ -64,6 +67,13 @@ bool RangeAudio::WriteWav(const FrameRange& range, const std::filesystem::path& 
     BASS_ChannelGetInfo(stream, &info);
     const QWORD start = BASS_ChannelSeconds2Bytes(stream, range.seconds(range.first));
     const QWORD end = BASS_ChannelSeconds2Bytes(stream, range.seconds(range.end));
+    // The last frame at a very low rate lasts long past the tune; its
+    // silence must still fit the header's 32-bit sizes.
+    if (end - start > kLargestWavData) {
+        std::fprintf(stderr, "capture: the range's music, %.3f s with its last frame, is more than a WAV file holds\n",
+                     range.seconds(range.end) - range.seconds(range.first));
+        return false;
+    }
     const auto total = static_cast<std::uint32_t>(end - start);
     if (!BASS_ChannelSetPosition(stream, start, BASS_POS_BYTE)) {
         std::fprintf(stderr, "capture: cannot seek the music \"%s\" to %.6f s\n", tune.c_str(),

@@ -34,6 +34,11 @@ TerminalProgress::TerminalProgress(std::FILE* stream, long total, std::string un
 {
 }
 
+TerminalProgress::~TerminalProgress()
+{
+    Finish();
+}
+
 std::string TerminalProgress::describe(long done, double elapsedSeconds) const
 {
     const double rate = elapsedSeconds > 0.0 ? static_cast<double>(done) / elapsedSeconds : 0.0;

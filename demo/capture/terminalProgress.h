@@ -13,6 +13,11 @@ public:
     TerminalProgress(std::FILE* stream, long total, std::string unit);
     // Whether the stream is a terminal is decided by the caller in tests.
     TerminalProgress(std::FILE* stream, long total, std::string unit, bool terminal);
+    // Finishes: a message about a job stopped half-way starts a line of its own.
+    ~TerminalProgress();
+
+    TerminalProgress(const TerminalProgress&) = delete;
+    TerminalProgress& operator=(const TerminalProgress&) = delete;
 
     void Advance(long done);
     // Ends the bar's line on a terminal.

@@ -83,12 +83,20 @@ bool VideoEncoder::Start()
         std::fprintf(stderr, "capture: cannot make a pipe to ffmpeg: %s\n", std::strerror(errno));
         return false;
     }
+    // Opened here rather than by the spawn, whose failure would blame ffmpeg.
+    const int logFile = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (logFile < 0) {
+        std::fprintf(stderr, "capture: cannot write ffmpeg's log \"%s\": %s\n", log.c_str(), std::strerror(errno));
+        close(ends[0]);
+        close(ends[1]);
+        return false;
+    }
     growPipe(ends[1], static_cast<size_t>(settings.width) * static_cast<size_t>(settings.height) * 4);
     posix_spawn_file_actions_t files;
     posix_spawn_file_actions_init(&files);
     posix_spawn_file_actions_adddup2(&files, ends[0], STDIN_FILENO);
     posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&files, STDERR_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_adddup2(&files, logFile, STDERR_FILENO);
 
     // Its own process group: a Ctrl-C at the terminal is this program's to
     // handle. Default signal handling, since ignored signals survive exec.
@@ -96,7 +104,7 @@ bool VideoEncoder::Start()
     posix_spawnattr_init(&attributes);
     sigset_t defaults;
     sigemptyset(&defaults);
-    for (int signal : {SIGINT, SIGTERM, SIGPIPE})
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
         sigaddset(&defaults, signal);
     posix_spawnattr_setsigdefault(&attributes, &defaults);
     posix_spawnattr_setpgroup(&attributes, 0);
@@ -111,6 +119,7 @@ bool VideoEncoder::Start()
     posix_spawn_file_actions_destroy(&files);
     posix_spawnattr_destroy(&attributes);
     close(ends[0]);
+    close(logFile);
     if (failed != 0) {
         encoder = -1;
         close(ends[1]);
@@ -126,9 +135,13 @@ bool VideoEncoder::Write(long, const std::vector<std::uint8_t>& rgba)
 {
     size_t done = 0;
     while (done < rgba.size()) {
+        // A signal cuts a blocked write short, with or without part of the
+        // frame taken; only a stop request ends the frame there.
+        if (stopRequested())
+            return false;
         const ssize_t written = write(pipeToEncoder, rgba.data() + done, rgba.size() - done);
         if (written < 0 && errno == EINTR)
-            return false; // a signal: the caller decides whether to stop
+            continue;
         if (written <= 0) {
             encoderFailed = true;
             std::fprintf(stderr, "capture: ffmpeg stopped taking frames, see \"%s\"\n", log.c_str());
@@ -142,8 +155,9 @@ bool VideoEncoder::Write(long, const std::vector<std::uint8_t>& rgba)
 int VideoEncoder::waitForEncoder()
 {
     int status = 0;
-    while (waitpid(encoder, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (waitpid(encoder, &status, 0) < 0 && errno == EINTR)
+        if (stopRequested())
+            kill(encoder, SIGKILL); // not waited for any longer, even when stalled
     encoder = -1;
     return status;
 }
@@ -153,6 +167,10 @@ bool VideoEncoder::Finish()
     close(pipeToEncoder);
     pipeToEncoder = -1;
     const int status = waitForEncoder();
+    if (stopRequested()) {
+        removeTemporaryFiles(false);
+        return false;
+    }
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         removeTemporaryFiles(true);
         std::fprintf(stderr, "capture: ffmpeg failed, see \"%s\"\n", log.c_str());

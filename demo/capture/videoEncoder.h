@@ -2,6 +2,7 @@
 
 #include "frameSink.h"
 
+#include <csignal>
 #include <filesystem>
 #include <string>
 
@@ -23,6 +24,8 @@ public:
         double fps = 0.0;
         int crf = 18;
         std::filesystem::path audioWav; // empty: no audio track
+        // Raised by a stop signal: a write blocked on a stalled ffmpeg gives up.
+        const volatile std::sig_atomic_t* stop = nullptr;
     };
 
     explicit VideoEncoder(Settings settings);
@@ -34,6 +37,7 @@ public:
     // Starts ffmpeg; false after one line on standard error when it cannot.
     bool Start();
     bool Write(long number, const std::vector<std::uint8_t>& rgba) override;
+    // False without a word when a stop was asked meanwhile: the caller says it.
     bool Finish() override;
     void Abandon() override;
 
@@ -42,6 +46,7 @@ private:
     std::vector<std::string> arguments() const;
     static void growPipe(int pipe, size_t frameBytes);
     int waitForEncoder();
+    bool stopRequested() const { return settings.stop && *settings.stop; }
     void removeTemporaryFiles(bool keepLog);
 
     Settings settings;

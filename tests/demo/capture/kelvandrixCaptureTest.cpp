@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <thread>
 
@@ -182,6 +183,17 @@ TEST_F(Capture, VideoHasTheFramesOfTheRangeAndItsMusicInTime)
     while (onset < count && std::abs(static_cast<int>(samples[onset])) < peak / 4)
         ++onset;
     EXPECT_NEAR(static_cast<double>(onset) / 44100.0, 0.5, 0.001);
+
+    // A name about as long as a folder takes: the temporary files beside it
+    // must still have names that fit.
+    std::filesystem::remove(dir.file("probe.mp4"));
+    std::filesystem::remove(dir.file("decoded.raw"));
+    const std::string longest = std::string(240, 'v') + ".mp4"; // its log's name is 255 bytes long
+    const Outcome longName = capture(dir, {"--fps", "10", "--size", "64x36", "--to", "0.5", "--out", longest});
+    EXPECT_EQ(longName.status, std::optional<int>(0)) << longName.error;
+    after = filesIn(dir.path());
+    after.erase(longest);
+    EXPECT_EQ(after, before) << "temporary files or the encoder's log were left";
 }
 
 TEST_F(Capture, BadInputIsOneLineAndWritesNothing)
@@ -197,13 +209,24 @@ TEST_F(Capture, BadInputIsOneLineAndWritesNothing)
         {{"--fps", "ten"}, 2, "capture: --fps needs a positive number"},
         {{"--size", "0x36"}, 2, "capture: --size needs WIDTHxHEIGHT"},
         {{"--size", "64x"}, 2, "capture: --size needs WIDTHxHEIGHT"},
+        {{"--stats=v.mp4", "--out", "./v.mp4"}, 2, "capture: --stats and --out name the same file"},
         {{"--size", "99998x99998"}, 1, "is beyond the largest picture this OpenGL renders"},
         {{"--size", "63x36", "--out", "v.mp4"}, 1, "is odd; H.264 video in yuv420p needs an even width and height"},
         {{"--from", "3", "--to", "2", "--out", "v.mp4"}, 1, "holds no frame"},
         {{"--from", "1", "--to", "9", "--out", "v.mp4"}, 1, "lies outside the tune"},
         {{"--from", "-1", "--out", "v.mp4"}, 1, "lies outside the tune"},
+        {{"--from", "1e300", "--audio-only", "--out", "a.wav"}, 1, "lies outside the tune"},
+        // One frame lasting 24348 s: a little over 2^32 bytes of music at 44.1 kHz in stereo.
+        {{"--fps", "0.0000410709", "--to", "1", "--audio-only", "--out", "a.wav"}, 1, "is more than a WAV file holds"},
         {{"--out", "no/such/folder/v.mp4"}, 1, "cannot write into the folder of \"no/such/folder/v.mp4\""},
+        {{"--out", "folder.mp4"}, 1, "\"folder.mp4\" is a folder, not a file"},
+        {{"--stats", "folder.csv", "--out", "v.mp4"}, 1, "\"folder.csv\" is a folder, not a file"},
+        // A folder of pictures that would stay empty is not left behind.
+        {{"--size", "99998x99998", "--out", "pictures/"}, 1, "is beyond the largest picture"},
+        {{"--from", "1", "--to", "9", "--out", "pictures/"}, 1, "lies outside the tune"},
     };
+    std::filesystem::create_directory(dir.file("folder.mp4"));
+    std::filesystem::create_directory(dir.file("folder.csv"));
     const auto before = filesIn(dir.path());
     for (const Case& bad : cases) {
         std::vector<std::string> arguments = {"--size", "64x36"};
@@ -217,6 +240,15 @@ TEST_F(Capture, BadInputIsOneLineAndWritesNothing)
             EXPECT_NE(run.error.find("usage: kelvandrix-capture"), std::string::npos);
         EXPECT_EQ(run.output, "") << "nothing was loaded, so no track was read";
     }
+
+    // No display: one line of its own, not the window's two.
+    const std::string display = std::getenv("DISPLAY");
+    unsetenv("DISPLAY");
+    const Outcome withoutDisplay = capture(dir, {"--size", "64x36", "--to", "1", "--out", "pictures/"});
+    setenv("DISPLAY", display.c_str(), 1);
+    EXPECT_EQ(withoutDisplay.status, std::optional<int>(1));
+    EXPECT_EQ(withoutDisplay.error.rfind("capture: no display to draw on (", 0), 0u) << withoutDisplay.error;
+    EXPECT_EQ(std::count(withoutDisplay.error.begin(), withoutDisplay.error.end(), '\n'), 1) << withoutDisplay.error;
 
     // No ffmpeg on the way: named before anything is drawn.
     const std::string path = std::getenv("PATH");
@@ -278,6 +310,125 @@ TEST_F(Capture, InterruptedCaptureLeavesNoFileAndNoEncoder)
     EXPECT_EQ(filesIn(dir.path()), before);
 }
 
+// Whether a process sleeps in a write to a full pipe.
+bool blockedOnPipe(pid_t process)
+{
+    return readFile("/proc/" + std::to_string(process) + "/wchan").find("pipe_write") != std::string::npos;
+}
+
+// An encoder that stalls, on PATH for the object's life: it takes no frame,
+// or with `takesFrames` it takes them all and then never finishes. Each one
+// started adds its process id to the file `started`.
+class StalledEncoder {
+public:
+    explicit StalledEncoder(bool takesFrames = false) : path(std::getenv("PATH"))
+    {
+        bin.write("ffmpeg", "#!/bin/sh\necho $$ >> '" + bin.file("started").string() + "'\n"
+                                + (takesFrames ? "cat > /dev/null\n" : "") + "exec sleep 60\n");
+        std::filesystem::permissions(bin.file("ffmpeg"), std::filesystem::perms::owner_all);
+        setenv("PATH", (bin.path().string() + ":" + path).c_str(), 1);
+    }
+    ~StalledEncoder() { setenv("PATH", path.c_str(), 1); }
+
+    std::vector<pid_t> started() const
+    {
+        std::ifstream list(bin.file("started"));
+        std::vector<pid_t> encoders;
+        for (pid_t encoder; list >> encoder;)
+            encoders.push_back(encoder);
+        return encoders;
+    }
+
+private:
+    TempDir bin;
+    std::string path;
+};
+
+// A stop signal, a closed terminal's included, ends the capture at once even
+// while it waits on an encoder that takes nothing, and the script stops its
+// jobs with it.
+TEST_F(Capture, AStalledEncoderStillStopsOnASignal)
+{
+    const auto before = filesIn(dir.path());
+    const StalledEncoder encoder;
+    auto waitFor = [](const std::function<bool()>& condition) {
+        const auto deadline = std::chrono::steady_clock::now() + 60s;
+        while (!condition() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(20ms);
+        return condition();
+    };
+    {
+        ChildProcess program(KELVANDRIX_CAPTURE, dir.path(), {"--size", "64x36", "--to", "5", "--out", "v.mp4"});
+        ASSERT_TRUE(waitFor([&] { return blockedOnPipe(program.pid()); })) << program.standardError();
+        kill(program.pid(), SIGHUP);
+        EXPECT_EQ(program.waitForExit(10s), std::optional<int>(1)) << "still waits for the encoder";
+        EXPECT_NE(program.standardError().find("capture: interrupted; nothing was written under \"v.mp4\""),
+                  std::string::npos)
+            << program.standardError();
+    }
+    setenv("KELVANDRIX_CAPTURE", KELVANDRIX_CAPTURE, 1);
+    for (int signal : {SIGTERM, SIGHUP}) {
+        const size_t started = encoder.started().size();
+        ChildProcess script(KELVANDRIX_CAPTURE_PARALLEL, dir.path(),
+                            {"--jobs", "2", "--size", "64x36", "--to", "5", "--out", "v.mp4"});
+        ASSERT_TRUE(waitFor([&] { return encoder.started().size() == started + 2; })) << script.standardError();
+        kill(script.pid(), signal);
+        EXPECT_EQ(script.waitForExit(10s), std::optional<int>(1)) << "still waits for its jobs, signal " << signal;
+    }
+    for (pid_t started : encoder.started())
+        EXPECT_NE(kill(started, 0), 0) << "an encoder still runs";
+    EXPECT_EQ(filesIn(dir.path()), before);
+}
+
+// An encoder that never finishes its file: a stop signal ends the wait for it.
+TEST_F(Capture, AnEncoderStalledAtItsEndStillStopsOnASignal)
+{
+    const auto before = filesIn(dir.path());
+    const StalledEncoder encoder(true);
+    ChildProcess program(KELVANDRIX_CAPTURE, dir.path(), {"--size", "64x36", "--to", "1", "--out", "v.mp4"});
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (readFile("/proc/" + std::to_string(program.pid()) + "/wchan") != "do_wait"
+           && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(20ms);
+    kill(program.pid(), SIGINT);
+    EXPECT_EQ(program.waitForExit(10s), std::optional<int>(1)) << "still waits for the encoder";
+    EXPECT_NE(program.standardError().find("capture: interrupted; nothing was written under \"v.mp4\""),
+              std::string::npos)
+        << program.standardError();
+    ASSERT_EQ(encoder.started().size(), 1u);
+    EXPECT_NE(kill(encoder.started()[0], 0), 0) << "the encoder still runs";
+    EXPECT_EQ(filesIn(dir.path()), before);
+}
+
+// Xlib ends the program when the X server goes away; what the capture had
+// under way goes with it, as on a stop signal.
+TEST_F(Capture, AnXServerGoingAwayLeavesNoFileAndNoEncoder)
+{
+    const auto before = filesIn(dir.path());
+    ChildProcess server("/usr/bin/env", dir.path(),
+                        {"Xvfb", "-displayfd", "1", "-screen", "0", "640x480x24", "-nolisten", "tcp"});
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (server.standardOutput().find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(20ms);
+    const std::string number = server.standardOutput().substr(0, server.standardOutput().find('\n'));
+    ASSERT_FALSE(number.empty()) << "Xvfb did not start";
+
+    const std::string display = std::getenv("DISPLAY");
+    setenv("DISPLAY", (":" + number).c_str(), 1);
+    ChildProcess program(KELVANDRIX_CAPTURE, dir.path(),
+                         {"--fps", "30", "--size", "320x180", "--to", "7", "--out", "v.mp4"});
+    setenv("DISPLAY", display.c_str(), 1);
+    while (program.standardError().find(" 10%") == std::string::npos && program.running()
+           && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(20ms);
+    const std::vector<pid_t> encoders = childrenOf(program.pid());
+    ASSERT_EQ(encoders.size(), 1u) << program.standardError();
+    kill(server.pid(), SIGTERM);
+    EXPECT_EQ(program.waitForExit(30s), std::optional<int>(1)) << program.standardError();
+    EXPECT_NE(kill(encoders[0], 0), 0) << "ffmpeg still runs";
+    EXPECT_EQ(filesIn(dir.path()), before);
+}
+
 TEST_F(Capture, ParallelSegmentsMakeTheSameVideoAsOneCapture)
 {
     const std::vector<std::string> common = {"--fps", "10", "--size", "64x36", "--to", "4"};
@@ -302,6 +453,43 @@ TEST_F(Capture, ParallelSegmentsMakeTheSameVideoAsOneCapture)
     TempDir fresh;
     makeSmallDataSet(fresh);
     EXPECT_EQ(after, filesIn(fresh.path())) << "the script left its pieces behind";
+
+    // To the end of the tune, which ends within its last frame: the last
+    // piece ends on that frame's boundary, past the music.
+    ChildProcess toTheEnd(KELVANDRIX_CAPTURE_PARALLEL, dir.path(),
+                          {"--jobs", "2", "--fps", "7", "--size", "64x36", "--from", "6", "--out", "end.mp4"});
+    ASSERT_EQ(toTheEnd.waitForExit(120s), std::optional<int>(0)) << toTheEnd.standardError();
+    EXPECT_EQ(probe("end.mp4", "v", "nb_read_frames"), "nb_read_frames=11\n"); // frames 42 to 52 of 7.5 s at 7 fps
+}
+
+TEST_F(Capture, ParallelBadInputIsRefusedBeforeAnyJob)
+{
+    struct Case {
+        std::vector<std::string> arguments;
+        int status;
+        const char* problem;
+    };
+    const std::vector<Case> cases = {
+        {{"--size", "64x"}, 2, "capture: --size needs WIDTHxHEIGHT"},
+        {{"--crf", "52"}, 2, "capture: --crf needs a whole number from 0 to 51"},
+        {{"--out", "folder.mp4"}, 1, "capture-parallel: \"folder.mp4\" is a folder"},
+        {{"--out", "pictures/"}, 1, "capture-parallel: \"pictures/\" is a folder"},
+        // parallel would run every job here with no more than a warning.
+        {{"--sshloginfile", "folder.mp4"}, 1, "capture-parallel: \"folder.mp4\" is a folder, not a list of machines"},
+    };
+    std::filesystem::create_directory(dir.file("folder.mp4"));
+    const auto before = filesIn(dir.path());
+    setenv("KELVANDRIX_CAPTURE", KELVANDRIX_CAPTURE, 1);
+    for (const Case& bad : cases) {
+        std::vector<std::string> arguments = {"--fps", "10", "--size", "64x36", "--to", "1"};
+        arguments.insert(arguments.end(), bad.arguments.begin(), bad.arguments.end());
+        ChildProcess script(KELVANDRIX_CAPTURE_PARALLEL, dir.path(), arguments);
+        EXPECT_EQ(script.waitForExit(60s), std::optional<int>(bad.status)) << bad.problem;
+        EXPECT_NE(script.standardError().find(bad.problem), std::string::npos) << script.standardError();
+        EXPECT_EQ(script.standardError().find("ranges,"), std::string::npos) << "jobs were started";
+    }
+    EXPECT_EQ(filesIn(dir.path()), before);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.file("folder.mp4")));
 }
 
 } // namespace

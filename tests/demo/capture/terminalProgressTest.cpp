@@ -8,17 +8,19 @@
 
 namespace {
 
-// What the progress display wrote for `total` steps, one Advance each.
-std::string written(long total, bool terminal)
+// What the progress display wrote for `total` steps, one Advance each; for
+// a job that stops after `stopAfter` steps without finishing, when given.
+std::string written(long total, bool terminal, long stopAfter = 0)
 {
     char* buffer = nullptr;
     size_t size = 0;
     std::FILE* stream = open_memstream(&buffer, &size);
     {
         TerminalProgress progress(stream, total, "frames", terminal);
-        for (long done = 1; done <= total; ++done)
+        for (long done = 1; done <= (stopAfter > 0 ? stopAfter : total); ++done)
             progress.Advance(done);
-        progress.Finish();
+        if (stopAfter == 0)
+            progress.Finish();
     }
     std::fclose(stream);
     std::string text(buffer, size);
@@ -48,6 +50,10 @@ TEST(TerminalProgressTest, ATerminalGetsABarRedrawnInPlaceEndedByOneNewline)
     const std::string last = bar.substr(bar.rfind('\r'));
     EXPECT_NE(last.find("[########################] 40/40 frames 100%"), std::string::npos) << last;
     EXPECT_NE(last.find("left 0:00"), std::string::npos) << last;
+    // A job stopped half-way: what is said about it next starts a line of its own.
+    const std::string stopped = written(40, true, 20);
+    EXPECT_EQ(std::count(stopped.begin(), stopped.end(), '\n'), 1);
+    EXPECT_EQ(stopped.back(), '\n');
 }
 
 TEST(TerminalProgressTest, DescribesRateElapsedAndTimeLeft)
