@@ -8,12 +8,14 @@
 #include <cstdio>
 #include <filesystem>
 
-std::string vroShaderManager::readSource(const std::string& file) const
+std::optional<std::string> vroShaderManager::readSource(const std::string& file) const
 {
     const std::string path = sourcePath(file);
     std::error_code ignored;
-    if (!std::filesystem::is_regular_file(path, ignored))
+    if (!std::filesystem::is_regular_file(path, ignored)) {
         std::fprintf(stderr, "shader: cannot read \"%s\"\n", path.c_str());
+        return std::nullopt;
+    }
     return vroUtils::ReadTextFile(path);
 }
 
@@ -32,13 +34,18 @@ void vroShaderManager::addShader(std::string name, std::string vertexFile, std::
 void vroShaderManager::Load(vroProgressBar& progressBar)
 {
     for (size_t i = 0; i < names.size(); ++i) {
-        std::string vertexSource = readSource(vertexFiles[i]);
+        std::optional<std::string> vertexSource = readSource(vertexFiles[i]);
         progressBar.Advance();
-        std::string fragmentSource = readSource(fragmentFiles[i]);
+        std::optional<std::string> fragmentSource = readSource(fragmentFiles[i]);
         progressBar.Advance();
+        // An unread file is already named; what the compiler says about the
+        // empty text in its place would add nothing.
+        const auto report = vertexSource && fragmentSource ? vroShaderProgram::Report::toStandardError
+                                                           : vroShaderProgram::Report::quietly;
         // A program built for a name already present is dropped at once.
-        auto program = std::make_unique<vroShaderProgram>(std::move(vertexSource), std::move(fragmentSource),
-                                                          vroShaderLabel{names[i], vertexFiles[i], fragmentFiles[i]});
+        auto program = std::make_unique<vroShaderProgram>(
+            std::move(vertexSource).value_or(""), std::move(fragmentSource).value_or(""),
+            vroShaderLabel{names[i], vertexFiles[i], fragmentFiles[i]}, report);
         programs.emplace(names[i], std::move(program));
         progressBar.Advance();
     }
@@ -90,7 +97,8 @@ std::string vroShaderManager::Rebuild(const std::string& name)
     const auto registered = std::find(names.begin(), names.end(), name);
     assert(registered != names.end() && programs.count(name) && "only a loaded program is rebuilt");
     const size_t i = static_cast<size_t>(registered - names.begin());
-    auto program = std::make_unique<vroShaderProgram>(readSource(vertexFiles[i]), readSource(fragmentFiles[i]),
+    auto program = std::make_unique<vroShaderProgram>(readSource(vertexFiles[i]).value_or(""),
+                                                      readSource(fragmentFiles[i]).value_or(""),
                                                       vroShaderLabel{name, vertexFiles[i], fragmentFiles[i]},
                                                       vroShaderProgram::Report::quietly);
     if (!program->isBuilt())
