@@ -3,6 +3,7 @@
 #include <cassert>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 // The decoded pixels are released with free() by their new owner.
 #define STBI_MALLOC(size) std::malloc(size)
@@ -26,7 +27,10 @@ void vroTextureAsset::LoadData()
     int width = 0;
     int height = 0;
     int componentsInFile = 0;
-    data = stbi_load(fileName.c_str(), &width, &height, &componentsInFile, kComponents);
+    // Only a file is read: a FIFO without a writer would block stb for ever.
+    std::error_code ignored;
+    if (std::filesystem::is_regular_file(fileName, ignored))
+        data = stbi_load(fileName.c_str(), &width, &height, &componentsInFile, kComponents);
     if (!data) {
         std::fprintf(stderr, "texture: cannot decode \"%s\"\n", fileName.c_str());
         return;
