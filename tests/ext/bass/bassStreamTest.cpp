@@ -8,6 +8,8 @@
 #include <thread>
 #include <vector>
 
+#include <sys/stat.h>
+
 using namespace bass_testing;
 
 namespace {
@@ -118,7 +120,10 @@ TEST_F(bassStreamTest, BadFilesGiveNoStreamAndOneLineNamingThem)
     dir.write("empty.mp3", "");
     dir.write("notes.mp3", "these are notes, not music\n");
     truncateCopy(whole, dir.file("header.mp3"), 200);
-    for (const char* name : {"absent.mp3", "empty.mp3", "notes.mp3", "header.mp3"}) {
+    std::filesystem::create_directory(dir.file("folder.mp3"));
+    // A FIFO without a writer must not block the opening.
+    ASSERT_EQ(mkfifo(dir.file("piped.mp3").c_str(), 0644), 0);
+    for (const char* name : {"absent.mp3", "empty.mp3", "notes.mp3", "header.mp3", "folder.mp3", "piped.mp3"}) {
         SCOPED_TRACE(name);
         testing::internal::CaptureStderr();
         const HSTREAM stream = open(dir.file(name));
