@@ -7,12 +7,15 @@
 #include <cassert>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 
 std::optional<std::string> vroShaderManager::readSource(const std::string& file) const
 {
     const std::string path = sourcePath(file);
     std::error_code ignored;
-    if (!std::filesystem::is_regular_file(path, ignored)) {
+    // Opened once on trial: a file without permission to read would otherwise
+    // come through as an empty text, named only by the compiler's complaint.
+    if (!std::filesystem::is_regular_file(path, ignored) || !std::ifstream(path)) {
         std::fprintf(stderr, "shader: cannot read \"%s\"\n", path.c_str());
         return std::nullopt;
     }
