@@ -63,7 +63,9 @@ bool parseArguments(const std::vector<std::string>& args, const std::vector<std:
 bool readText(const std::string& path, std::string& content)
 {
     std::ifstream in(path, std::ios::binary);
-    if (!in)
+    // A folder opens and then reads as an empty text.
+    std::error_code ignored;
+    if (!in || fs::is_directory(path, ignored))
         return false;
     std::ostringstream bytes;
     bytes << in.rdbuf();

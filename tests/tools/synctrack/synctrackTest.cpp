@@ -160,7 +160,10 @@ TEST_F(SynctrackTest, CommandLineMistakesAreUsageErrors)
              {"build", "--base", "demo", "--out", "out"},
              {"build", "tracks.txt", "--base", "a/b", "--out", "out"},
              {"build", "missing.txt", "--base", "demo", "--out", "out"},
+             {"build", ".", "--base", "demo", "--out", "out"},
              {"check", "--base", "demo", "x.track"},
+             {"check", "."},
+             {"dump", "."},
          }) {
         const Result result = run(args);
         EXPECT_EQ(result.status, kStatusFailure) << ::testing::PrintToString(args);
