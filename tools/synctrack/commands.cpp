@@ -15,9 +15,18 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const kUsage = "usage: synctrack build TEXT... --base NAME --out DIR\n"
-                           "       synctrack dump [--base NAME] FILE.track...\n"
-                           "       synctrack check FILE.track...\n";
+const char* const kUsage
+    = "usage: synctrack build TEXT... --base NAME --out DIR\n"
+      "       synctrack dump [--base NAME] FILE.track...\n"
+      "       synctrack check FILE.track...\n"
+      "build compiles the track texts (format: tools/synctrack/README.md) into one\n"
+      "DIR/NAME_TRACK.track per track; --base and --out have no default. dump prints\n"
+      "track files as text, each track named after its file without \".track\" and,\n"
+      "when --base NAME is given, without \"NAME_\" (default: no base). check names\n"
+      "every file the player would have to repair.\n"
+      "  --help  this text\n"
+      "Exit status: 0 done, 1 input refused (build) or repairs found (check), 2 usage\n"
+      "mistakes or files that cannot be read or written.\n";
 
 struct Arguments {
     std::vector<std::string> files;
