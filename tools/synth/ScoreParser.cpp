@@ -254,6 +254,7 @@ bool ScoreParser::checkValue(Param param, double value, int line)
 
 void ScoreParser::parseTempo(const Tokens& tokens)
 {
+    hasTempoLine = true;
     double bpm = 0.0;
     if (!checkArguments(tokens, 2, 2, "\"tempo BEATS_PER_MINUTE\"") || !parseNumber(tokens[1], bpm)) {
         return;
@@ -465,7 +466,7 @@ void ScoreParser::parseRamp(const Tokens& tokens)
 
 void ScoreParser::finish()
 {
-    if (!hasTempo) {
+    if (!hasTempoLine) {
         error("the score has no \"tempo\" line");
     }
     if (!hasBars) {
