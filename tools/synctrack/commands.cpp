@@ -274,9 +274,7 @@ int runCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return unreadable ? kStatusFailure : found ? kStatusFindings : kStatusDone;
 }
 
-} // namespace
-
-int runSynctrack(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+int runCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     if (args.empty())
         return usageError(err, "no command");
@@ -292,4 +290,17 @@ int runSynctrack(const std::vector<std::string>& args, std::ostream& out, std::o
         return kStatusDone;
     }
     return usageError(err, "unknown command \"" + command + "\"");
+}
+
+} // namespace
+
+int runSynctrack(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    const int status = runCommand(args, out, err);
+    // Text that never got out (a full disk behind a redirection) is no result.
+    if (!out.flush()) {
+        err << "synctrack: cannot write to standard output\n";
+        return kStatusFailure;
+    }
+    return status;
 }
