@@ -9,6 +9,10 @@
 #define STBI_MALLOC(size) std::malloc(size)
 #define STBI_REALLOC(pointer, size) std::realloc(pointer, size)
 #define STBI_FREE(pointer) std::free(pointer)
+// Pictures are PNG files. stb's readers of the other formats take a file cut
+// short for a picture filled with zeros: a BMP header of 54 bytes alone stood
+// for a 1 GB image, decoded for seconds without a word.
+#define STBI_ONLY_PNG
 #define STB_IMAGE_IMPLEMENTATION
 #include <stb/stb_image.h>
 

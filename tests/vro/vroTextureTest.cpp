@@ -100,7 +100,10 @@ TEST_F(Texture, UndecodableFileBecomesOneTransparentTexelAndIsNamedOnce)
     dir.write("truncated.png", "\x89PNG\r\n\x1a\n\0\0\0\rIHDR");
     // A FIFO without a writer must not block the load.
     ASSERT_EQ(mkfifo(dir.file("piped.png").c_str(), 0644), 0);
-    for (const std::string name : {"missing.png", "truncated.png", "piped.png"}) {
+    // The 54-byte header of a 64x64 BMP (32 bits a pixel), with no pixels after it.
+    dir.write("header.png", std::string("BM6\0\0\0\0\0\0\x00" "6\0\0\0(\0\0\0@\0\0\0@\0\0\0\x01\0 \0", 30)
+                                + std::string(24, '\0'));
+    for (const std::string name : {"missing.png", "truncated.png", "piped.png", "header.png"}) {
         std::string path = dir.file(name).string();
         vroTexture texture(path);
         testing::internal::CaptureStderr();
