@@ -9,6 +9,14 @@
 #include <filesystem>
 #include <fstream>
 
+namespace {
+
+// The largest scene is 13 kB. A source file of gigabytes (a stray copy, a
+// sparse file) would be read for a minute and handed whole to the compiler.
+constexpr std::uintmax_t kLargestSource = 1 << 20;
+
+} // namespace
+
 std::optional<std::string> vroShaderManager::readSource(const std::string& file) const
 {
     const std::string path = sourcePath(file);
@@ -17,6 +25,12 @@ std::optional<std::string> vroShaderManager::readSource(const std::string& file)
     // come through as an empty text, named only by the compiler's complaint.
     if (!std::filesystem::is_regular_file(path, ignored) || !std::ifstream(path)) {
         std::fprintf(stderr, "shader: cannot read \"%s\"\n", path.c_str());
+        return std::nullopt;
+    }
+    const std::uintmax_t size = std::filesystem::file_size(path, ignored);
+    if (size > kLargestSource) {
+        std::fprintf(stderr, "shader: \"%s\" is %ju bytes, more than the %ju a source may have\n", path.c_str(),
+                     size, kLargestSource);
         return std::nullopt;
     }
     return vroUtils::ReadTextFile(path);

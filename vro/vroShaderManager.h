@@ -44,7 +44,8 @@ public:
 
 private:
     // The file's text; none, named on standard error, when it is not a file
-    // that can be read (missing, a folder, a FIFO that would block).
+    // that can be read (missing, a folder, a FIFO that would block) or is far
+    // larger than any shader.
     std::optional<std::string> readSource(const std::string& file) const;
 
     std::map<std::string, std::unique_ptr<vroShaderProgram>> programs;
