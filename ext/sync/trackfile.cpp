@@ -18,17 +18,17 @@ static_assert(sizeof(float) == 4 && std::numeric_limits<float>::is_iec559, "trac
 // A FIFO nobody writes to would block a plain fopen for ever: the file is
 // opened without waiting for a writer, so that such a FIFO reads as empty
 // while a pipe that has one still streams. A folder is refused as EISDIR,
-// where fopen would open it and every read fail.
+// where fopen would open it and every read fail, and a device as ENODEV: one
+// like /dev/urandom would announce up to two billion keys and deliver them.
 static void* stdio_open(const char* path, const char* mode)
 {
     const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return nullptr;
     struct stat status;
-    const bool folder = fstat(fd, &status) == 0 && S_ISDIR(status.st_mode);
-    if (folder) {
+    if (fstat(fd, &status) == 0 && !S_ISREG(status.st_mode) && !S_ISFIFO(status.st_mode)) {
         close(fd);
-        errno = EISDIR;
+        errno = S_ISDIR(status.st_mode) ? EISDIR : ENODEV;
         return nullptr;
     }
     std::FILE* file = nullptr;

@@ -233,15 +233,21 @@ TEST_F(SyncDeviceTest, TruncatedFilesKeepTheirWholeKeys)
     EXPECT_EQ(huge->key_count, 2);
 }
 
-// Neither may stop the show: a folder would open and fail every read, a FIFO
+// None may stop the show: a folder would open and fail every read, a FIFO
 // without a writer would block the opening for ever.
-TEST_F(SyncDeviceTest, AFolderOrAFifoInPlaceOfAFileGivesNoKeysAndOneLine)
+TEST_F(SyncDeviceTest, AFolderADeviceOrAFifoInPlaceOfAFileGivesNoKeysAndOneLine)
 {
     std::filesystem::create_directory(dir.file("kelvandrix_sync_folder.track"));
     const Loaded folder = load("folder");
     EXPECT_EQ(folder.out, kLoadLine);
     EXPECT_EQ(folder.err, "sync: cannot read \"kelvandrix_sync_folder.track\": Is a directory, no keys\n");
     EXPECT_EQ(folder.track->key_count, 0);
+
+    // A device could deliver all the keys it announces, billions of them.
+    std::filesystem::create_symlink("/dev/zero", dir.file("kelvandrix_sync_device.track"));
+    const Loaded device = load("device");
+    EXPECT_EQ(device.err, "sync: cannot read \"kelvandrix_sync_device.track\": No such device, no keys\n");
+    EXPECT_EQ(device.track->key_count, 0);
 
     ASSERT_EQ(mkfifo(dir.file("kelvandrix_sync_fifo.track").c_str(), 0644), 0);
     const Loaded fifo = load("fifo");
