@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 
 #include <epoxy/gl.h>
 
@@ -91,7 +92,11 @@ FT_Error vroFont::Load()
     if (face)
         FT_Done_Face(face);
     face = nullptr;
-    const FT_Error error = FT_New_Face(library, fileName.c_str(), 0, &face);
+    // Only a file is opened: a FIFO without a writer would block FreeType for ever.
+    std::error_code ignored;
+    const FT_Error error = std::filesystem::is_regular_file(fileName, ignored)
+                               ? FT_New_Face(library, fileName.c_str(), 0, &face)
+                               : FT_Err_Cannot_Open_Resource;
     if (error != 0) {
         face = nullptr;
         std::fprintf(stderr, "font: cannot open \"%s\"\n", fileName.c_str());

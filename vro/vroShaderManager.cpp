@@ -7,13 +7,32 @@
 #include <cassert>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 
-std::string vroShaderManager::readSource(const std::string& file) const
+namespace {
+
+// The largest scene is 13 kB. A source file of gigabytes (a stray copy, a
+// sparse file) would be read for a minute and handed whole to the compiler.
+constexpr std::uintmax_t kLargestSource = 1 << 20;
+
+} // namespace
+
+std::optional<std::string> vroShaderManager::readSource(const std::string& file) const
 {
     const std::string path = sourcePath(file);
     std::error_code ignored;
-    if (!std::filesystem::is_regular_file(path, ignored))
+    // Opened once on trial: a file without permission to read would otherwise
+    // come through as an empty text, named only by the compiler's complaint.
+    if (!std::filesystem::is_regular_file(path, ignored) || !std::ifstream(path)) {
         std::fprintf(stderr, "shader: cannot read \"%s\"\n", path.c_str());
+        return std::nullopt;
+    }
+    const std::uintmax_t size = std::filesystem::file_size(path, ignored);
+    if (size > kLargestSource) {
+        std::fprintf(stderr, "shader: \"%s\" is %ju bytes, more than the %ju a source may have\n", path.c_str(),
+                     size, kLargestSource);
+        return std::nullopt;
+    }
     return vroUtils::ReadTextFile(path);
 }
 
@@ -32,13 +51,18 @@ void vroShaderManager::addShader(std::string name, std::string vertexFile, std::
 void vroShaderManager::Load(vroProgressBar& progressBar)
 {
     for (size_t i = 0; i < names.size(); ++i) {
-        std::string vertexSource = readSource(vertexFiles[i]);
+        std::optional<std::string> vertexSource = readSource(vertexFiles[i]);
         progressBar.Advance();
-        std::string fragmentSource = readSource(fragmentFiles[i]);
+        std::optional<std::string> fragmentSource = readSource(fragmentFiles[i]);
         progressBar.Advance();
+        // An unread file is already named; what the compiler says about the
+        // empty text in its place would add nothing.
+        const auto report = vertexSource && fragmentSource ? vroShaderProgram::Report::toStandardError
+                                                           : vroShaderProgram::Report::quietly;
         // A program built for a name already present is dropped at once.
-        auto program = std::make_unique<vroShaderProgram>(std::move(vertexSource), std::move(fragmentSource),
-                                                          vroShaderLabel{names[i], vertexFiles[i], fragmentFiles[i]});
+        auto program = std::make_unique<vroShaderProgram>(
+            std::move(vertexSource).value_or(""), std::move(fragmentSource).value_or(""),
+            vroShaderLabel{names[i], vertexFiles[i], fragmentFiles[i]}, report);
         programs.emplace(names[i], std::move(program));
         progressBar.Advance();
     }
@@ -90,7 +114,8 @@ std::string vroShaderManager::Rebuild(const std::string& name)
     const auto registered = std::find(names.begin(), names.end(), name);
     assert(registered != names.end() && programs.count(name) && "only a loaded program is rebuilt");
     const size_t i = static_cast<size_t>(registered - names.begin());
-    auto program = std::make_unique<vroShaderProgram>(readSource(vertexFiles[i]), readSource(fragmentFiles[i]),
+    auto program = std::make_unique<vroShaderProgram>(readSource(vertexFiles[i]).value_or(""),
+                                                      readSource(fragmentFiles[i]).value_or(""),
                                                       vroShaderLabel{name, vertexFiles[i], fragmentFiles[i]},
                                                       vroShaderProgram::Report::quietly);
     if (!program->isBuilt())

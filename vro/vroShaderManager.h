@@ -4,6 +4,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,7 +43,10 @@ public:
     std::string Rebuild(const std::string& name);
 
 private:
-    std::string readSource(const std::string& file) const;
+    // The file's text; none, named on standard error, when it is not a file
+    // that can be read (missing, a folder, a FIFO that would block) or is far
+    // larger than any shader.
+    std::optional<std::string> readSource(const std::string& file) const;
 
     std::map<std::string, std::unique_ptr<vroShaderProgram>> programs;
     std::vector<std::string> names;

@@ -3,11 +3,16 @@
 #include <cassert>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 // The decoded pixels are released with free() by their new owner.
 #define STBI_MALLOC(size) std::malloc(size)
 #define STBI_REALLOC(pointer, size) std::realloc(pointer, size)
 #define STBI_FREE(pointer) std::free(pointer)
+// Pictures are PNG files. stb's readers of the other formats take a file cut
+// short for a picture filled with zeros: a BMP header of 54 bytes alone stood
+// for a 1 GB image, decoded for seconds without a word.
+#define STBI_ONLY_PNG
 #define STB_IMAGE_IMPLEMENTATION
 #include <stb/stb_image.h>
 
@@ -26,7 +31,10 @@ void vroTextureAsset::LoadData()
     int width = 0;
     int height = 0;
     int componentsInFile = 0;
-    data = stbi_load(fileName.c_str(), &width, &height, &componentsInFile, kComponents);
+    // Only a file is read: a FIFO without a writer would block stb for ever.
+    std::error_code ignored;
+    if (std::filesystem::is_regular_file(fileName, ignored))
+        data = stbi_load(fileName.c_str(), &width, &height, &componentsInFile, kComponents);
     if (!data) {
         std::fprintf(stderr, "texture: cannot decode \"%s\"\n", fileName.c_str());
         return;

@@ -4,7 +4,7 @@
 
 #include <glm/vec2.hpp>
 
-// An image file decoded to 8-bit RGBA, rows top to bottom. The decoded
+// A PNG file decoded to 8-bit RGBA, rows top to bottom. The decoded
 // buffer comes from malloc and is handed over to whoever takes it (the
 // texture that uses the asset); the asset never frees it.
 class vroTextureAsset {

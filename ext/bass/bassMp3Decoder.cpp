@@ -100,7 +100,7 @@ std::unique_ptr<bassDecoder> bassMp3Decoder::open(std::unique_ptr<bassByteSource
         return nullptr;
     }
     if (frames > bass_limits::longestStream(rate)) {
-        report("is too long to play:", name);
+        std::fprintf(stderr, "audio: \"%s\" is too long to play\n", name.c_str());
         return nullptr;
     }
     // The header's count and the scan's may differ by a few samples of

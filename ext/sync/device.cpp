@@ -1,6 +1,7 @@
 #include "syncPrivate.h"
 #include "trackfile.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -60,9 +61,14 @@ static int get_track_data(sync_player* d, sync_track* t)
                      d->base_name, t->name, static_cast<int>(SYNC_FILE_NAME_SIZE - 1));
         return -1;
     }
+    errno = 0;
     void* handle = d->io.open(path, "rb");
-    if (!handle)
+    if (!handle) {
+        // Only a file that is not there is left to read as zero in silence.
+        if (errno != 0 && errno != ENOENT)
+            std::fprintf(stderr, "sync: cannot read \"%s\": %s, no keys\n", path, std::strerror(errno));
         return -1;
+    }
     sync_read_report report;
     const int result = sync_read_keys(&d->io, handle, &t->keys, &t->key_count, &report);
     d->io.close(handle);

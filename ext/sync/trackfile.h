@@ -24,7 +24,9 @@ constexpr size_t SYNC_KEY_BYTES = SYNC_ROW_BYTES + SYNC_VALUE_BYTES + SYNC_KIND_
 // included; a longer name is never opened.
 constexpr size_t SYNC_FILE_NAME_SIZE = 1024;
 
-// fopen, fread and fclose in the shapes of sync_io_callbacks.
+// fopen, fread and fclose in the shapes of sync_io_callbacks. Opening never
+// waits for a FIFO's writer and refuses a folder (errno EISDIR) or a device
+// (ENODEV); errno says why a file did not open.
 extern const sync_io_callbacks sync_stdio_callbacks;
 
 // base + "_" + name + ".track" into out; false, with out unusable, when the

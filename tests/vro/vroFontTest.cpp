@@ -4,10 +4,13 @@
 #include "vroTexture.h"
 
 #include "glTest.h"
+#include "testFiles.h"
 
 #include <cstdlib>
 #include <type_traits>
 #include <vector>
+
+#include <sys/stat.h>
 
 using namespace testing_support;
 
@@ -293,15 +296,21 @@ TEST_F(Font, TextIsUtf8AndStrayBytesAreLatin1)
     EXPECT_EQ(drawn("\xC0\xAF", size, start), drawn("\xC3\x80\xC2\xAF", size, start));
 }
 
+// A FIFO without a writer in place of the file must not block the load.
 TEST_F(Font, AFontThatDidNotOpenDrawsNothing)
 {
-    manager->addFont("Broken", "/nonexistent/steelfish rg.ttf");
-    testing::internal::CaptureStderr();
-    EXPECT_NE(manager->getFont("Broken")->Load(), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "font: cannot open \"/nonexistent/steelfish rg.ttf\"\n");
-    Canvas canvas(glm::ivec2(200, 100));
-    canvas.draw(*manager->getFont("Broken"), "Hello", 32, glm::ivec2(10, 60));
-    EXPECT_TRUE(canvas.isAll(kBlank));
+    testing_support::TempDir dir;
+    const std::string fifo = dir.file("piped.ttf").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    for (const std::string file : {"/nonexistent/steelfish rg.ttf", fifo.c_str()}) {
+        manager->addFont(file, file);
+        testing::internal::CaptureStderr();
+        EXPECT_NE(manager->getFont(file)->Load(), 0);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "font: cannot open \"" + file + "\"\n");
+        Canvas canvas(glm::ivec2(200, 100));
+        canvas.draw(*manager->getFont(file), "Hello", 32, glm::ivec2(10, 60));
+        EXPECT_TRUE(canvas.isAll(kBlank));
+    }
 }
 
 using FontManager = GLTest;

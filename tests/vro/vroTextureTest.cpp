@@ -9,6 +9,8 @@
 #include <type_traits>
 #include <vector>
 
+#include <sys/stat.h>
+
 using namespace testing_support;
 
 namespace {
@@ -96,7 +98,12 @@ TEST_F(Texture, SecondLoadUploadsAgainWithoutDecodingAgain)
 TEST_F(Texture, UndecodableFileBecomesOneTransparentTexelAndIsNamedOnce)
 {
     dir.write("truncated.png", "\x89PNG\r\n\x1a\n\0\0\0\rIHDR");
-    for (const std::string name : {"missing.png", "truncated.png"}) {
+    // A FIFO without a writer must not block the load.
+    ASSERT_EQ(mkfifo(dir.file("piped.png").c_str(), 0644), 0);
+    // The 54-byte header of a 64x64 BMP (32 bits a pixel), with no pixels after it.
+    dir.write("header.png", std::string("BM6\0\0\0\0\0\0\x00" "6\0\0\0(\0\0\0@\0\0\0@\0\0\0\x01\0 \0", 30)
+                                + std::string(24, '\0'));
+    for (const std::string name : {"missing.png", "truncated.png", "piped.png", "header.png"}) {
         std::string path = dir.file(name).string();
         vroTexture texture(path);
         testing::internal::CaptureStderr();
@@ -107,6 +114,30 @@ TEST_F(Texture, UndecodableFileBecomesOneTransparentTexelAndIsNamedOnce)
         EXPECT_EQ(levelParameter(texture.getID(), GL_TEXTURE_HEIGHT), 1);
         EXPECT_EQ(readTexture(texture.getID(), 1, 1), std::vector<std::uint8_t>(4, 0));
     }
+}
+
+// The driver would refuse it without a word and sample the texture as black.
+TEST_F(Texture, ImageWiderThanTheDriverAllowsIsNamedAndNeverUploaded)
+{
+    const int width = getInteger(GL_MAX_TEXTURE_SIZE) + 1;
+    const std::string wide = dir.writePng("wide.png", std::vector<std::uint8_t>(4 * width, 255), width, 1);
+    const std::string refusal = "texture: \"" + wide + "\" is " + std::to_string(width) + "x1, larger than the "
+                                + std::to_string(width - 1) + " pixels a side this GL allows\n";
+    vroTexture texture(wide);
+    testing::internal::CaptureStderr();
+    texture.Load();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), refusal);
+    EXPECT_EQ(levelParameter(texture.getID(), GL_TEXTURE_WIDTH), 1);
+    EXPECT_EQ(readTexture(texture.getID(), 1, 1), std::vector<std::uint8_t>(4, 0));
+
+    const std::string path = dir.writePng("quad.png", kTwoByTwo, 2, 2);
+    vroTexture reloaded(path);
+    reloaded.Load();
+    std::filesystem::copy_file(wide, path, std::filesystem::copy_options::overwrite_existing);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(reloaded.Reload());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "texture: \"" + path + "\"" + refusal.substr(refusal.find(" is ")));
+    EXPECT_EQ(readTexture(reloaded.getID(), 2, 2), kTwoByTwo);
 }
 
 TEST_F(Texture, EmptyTextureReloadsAllZeroOverWhatWasDrawnIntoIt)

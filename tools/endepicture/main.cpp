@@ -26,6 +26,11 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "endepicture: expects one output file\n%s", kUsage);
         return 2;
     }
+    // A mistyped option is not a file name to write over.
+    if (argv[1][0] == '-') {
+        std::fprintf(stderr, "endepicture: unknown option \"%s\"\n%s", argv[1], kUsage);
+        return 2;
+    }
     const std::string path = argv[1];
     Picture picture(kWidth, kHeight);
     EndeScene(kWidth, kHeight).render(picture);

@@ -1,5 +1,7 @@
 #include "picture.h"
 
+#include "wholeFile.h"
+
 #include <cassert>
 #include <algorithm>
 #include <cmath>
@@ -112,5 +114,14 @@ bool Picture::writePng(const std::string& path) const
     const std::vector<std::uint8_t> bytes = encode();
     // No row filter: with nothing compressed it would only cost decoding.
     stbi_write_force_png_filter = 0;
-    return stbi_write_png(path.c_str(), columns, rows, 3, bytes.data(), columns * 3) != 0;
+    // Encoded in memory: stb's own file writer would not notice a write that
+    // fails (a full disk) and leaves a cut file under the final name.
+    std::vector<std::uint8_t> png;
+    const auto append = [](void* context, void* data, int size) {
+        auto& out = *static_cast<std::vector<std::uint8_t>*>(context);
+        const auto* first = static_cast<const std::uint8_t*>(data);
+        out.insert(out.end(), first, first + size);
+    };
+    return stbi_write_png_to_func(append, &png, columns, rows, 3, bytes.data(), columns * 3) != 0
+        && writeWholeFile(path, png);
 }

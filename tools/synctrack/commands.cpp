@@ -15,9 +15,18 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const kUsage = "usage: synctrack build TEXT... --base NAME --out DIR\n"
-                           "       synctrack dump [--base NAME] FILE.track...\n"
-                           "       synctrack check FILE.track...\n";
+const char* const kUsage
+    = "usage: synctrack build TEXT... --base NAME --out DIR\n"
+      "       synctrack dump [--base NAME] FILE.track...\n"
+      "       synctrack check FILE.track...\n"
+      "build compiles the track texts (format: tools/synctrack/README.md) into one\n"
+      "DIR/NAME_TRACK.track per track; --base and --out have no default. dump prints\n"
+      "track files as text, each track named after its file without \".track\" and,\n"
+      "when --base NAME is given, without \"NAME_\" (default: no base). check names\n"
+      "every file the player would have to repair.\n"
+      "  --help  this text\n"
+      "Exit status: 0 done, 1 input refused (build) or repairs found (check), 2 usage\n"
+      "mistakes or files that cannot be read or written.\n";
 
 struct Arguments {
     std::vector<std::string> files;
@@ -63,7 +72,9 @@ bool parseArguments(const std::vector<std::string>& args, const std::vector<std:
 bool readText(const std::string& path, std::string& content)
 {
     std::ifstream in(path, std::ios::binary);
-    if (!in)
+    // A folder opens and then reads as an empty text.
+    std::error_code ignored;
+    if (!in || fs::is_directory(path, ignored))
         return false;
     std::ostringstream bytes;
     bytes << in.rdbuf();
@@ -263,9 +274,7 @@ int runCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return unreadable ? kStatusFailure : found ? kStatusFindings : kStatusDone;
 }
 
-} // namespace
-
-int runSynctrack(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+int runCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     if (args.empty())
         return usageError(err, "no command");
@@ -281,4 +290,17 @@ int runSynctrack(const std::vector<std::string>& args, std::ostream& out, std::o
         return kStatusDone;
     }
     return usageError(err, "unknown command \"" + command + "\"");
+}
+
+} // namespace
+
+int runSynctrack(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    const int status = runCommand(args, out, err);
+    // Text that never got out (a full disk behind a redirection) is no result.
+    if (!out.flush()) {
+        err << "synctrack: cannot write to standard output\n";
+        return kStatusFailure;
+    }
+    return status;
 }

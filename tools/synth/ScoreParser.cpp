@@ -6,6 +6,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <sys/stat.h>
+
 #include "Kind.h"
 #include "Timing.h"
 
@@ -91,7 +93,10 @@ ScoreParser::ScoreParser(std::string fileName) : fileName(std::move(fileName))
 std::optional<Score> ScoreParser::parseFile(const std::string& path, std::vector<std::string>& errors)
 {
     std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    // A folder opens and then reads as an empty score.
+    struct stat status;
+    const bool folder = stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+    if (!in || folder) {
         errors.push_back(path + ":0: cannot read the score");
         return std::nullopt;
     }
@@ -249,6 +254,7 @@ bool ScoreParser::checkValue(Param param, double value, int line)
 
 void ScoreParser::parseTempo(const Tokens& tokens)
 {
+    hasTempoLine = true;
     double bpm = 0.0;
     if (!checkArguments(tokens, 2, 2, "\"tempo BEATS_PER_MINUTE\"") || !parseNumber(tokens[1], bpm)) {
         return;
@@ -460,7 +466,7 @@ void ScoreParser::parseRamp(const Tokens& tokens)
 
 void ScoreParser::finish()
 {
-    if (!hasTempo) {
+    if (!hasTempoLine) {
         error("the score has no \"tempo\" line");
     }
     if (!hasBars) {

@@ -74,6 +74,7 @@ private:
     std::string fileName;
     std::vector<std::string> problems;
     Score score;
+    bool hasTempoLine = false; // even one whose value was refused
     bool hasTempo = false;
     bool hasBars = false;
     int lineNumber = 0;

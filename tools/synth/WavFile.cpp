@@ -1,8 +1,6 @@
 #include "WavFile.h"
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
+#include "wholeFile.h"
 
 namespace synth {
 
@@ -59,26 +57,7 @@ bool WavFile::writeStereo(const std::string& path, const std::vector<int16_t>& s
     for (int16_t sample : samples) {
         put16(bytes, static_cast<uint16_t>(sample));
     }
-    // A device or pipe (say /dev/stdout) is written in place; only a real
-    // file is replaced as a whole.
-    std::error_code ignored;
-    auto status = std::filesystem::status(path, ignored);
-    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
-        std::ofstream out(path, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        return out.good();
-    }
-    std::string partial = path + ".part";
-    {
-        std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (out.good() && std::rename(partial.c_str(), path.c_str()) == 0) {
-            return true;
-        }
-    }
-    std::remove(partial.c_str());
-    return false;
+    return writeWholeFile(path, bytes);
 }
 
 } // namespace synth

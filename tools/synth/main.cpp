@@ -29,6 +29,13 @@ int main(int argc, char** argv)
         std::cerr << "synth: expects a score and an output file\n" << kUsage;
         return 2;
     }
+    // A mistyped option is not a file name to read or write over.
+    for (int i = 1; i < argc; ++i) {
+        if (argv[i][0] == '-') {
+            std::cerr << "synth: unknown option \"" << argv[i] << "\"\n" << kUsage;
+            return 2;
+        }
+    }
     std::vector<std::string> errors;
     auto score = synth::ScoreParser::parseFile(argv[1], errors);
     for (const std::string& message : errors) {

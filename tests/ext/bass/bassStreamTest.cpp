@@ -8,6 +8,8 @@
 #include <thread>
 #include <vector>
 
+#include <sys/stat.h>
+
 using namespace bass_testing;
 
 namespace {
@@ -118,14 +120,26 @@ TEST_F(bassStreamTest, BadFilesGiveNoStreamAndOneLineNamingThem)
     dir.write("empty.mp3", "");
     dir.write("notes.mp3", "these are notes, not music\n");
     truncateCopy(whole, dir.file("header.mp3"), 200);
-    for (const char* name : {"absent.mp3", "empty.mp3", "notes.mp3", "header.mp3"}) {
+    std::filesystem::create_directory(dir.file("folder.mp3"));
+    // A FIFO without a writer must not block the opening.
+    ASSERT_EQ(mkfifo(dir.file("piped.mp3").c_str(), 0644), 0);
+    // Over an hour: 2 s at 8 kHz, 1900 times over, in 4.6 MB.
+    const std::string twoSeconds = testing_support::readFile(makeMp3(dir.path(), "two.mp3", {8000, 1, 2.0}, "-b 8"));
+    std::string overAnHour;
+    for (int i = 0; i < 1900; ++i)
+        overAnHour += twoSeconds;
+    dir.write("long.mp3", overAnHour);
+    for (const char* name :
+         {"absent.mp3", "empty.mp3", "notes.mp3", "header.mp3", "folder.mp3", "piped.mp3", "long.mp3"}) {
         SCOPED_TRACE(name);
         testing::internal::CaptureStderr();
         const HSTREAM stream = open(dir.file(name));
         const std::string said = testing::internal::GetCapturedStderr();
         EXPECT_EQ(stream, 0u);
         EXPECT_EQ(lineCount(said), 1u) << said;
+        // One sentence after the tag: no second colon.
         EXPECT_EQ(said.rfind("audio: ", 0), 0u) << said;
+        EXPECT_EQ(said.find(':', std::string("audio:").size()), std::string::npos) << said;
         EXPECT_NE(said.find(std::string(name) + "\""), std::string::npos) << said;
     }
 }

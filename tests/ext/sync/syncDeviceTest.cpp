@@ -10,6 +10,7 @@
 #include <vector>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using testing::internal::CaptureStderr;
 using testing::internal::CaptureStdout;
@@ -230,6 +231,29 @@ TEST_F(SyncDeviceTest, TruncatedFilesKeepTheirWholeKeys)
     const sync_track* huge = loadRepaired("huge", countField(0x7FFFFFFF) + keyField(0, 1.0f, 1) + keyField(8, 3.0f, 0),
                                           "is truncated: 2 of 2147483647 keys read");
     EXPECT_EQ(huge->key_count, 2);
+}
+
+// None may stop the show: a folder would open and fail every read, a FIFO
+// without a writer would block the opening for ever.
+TEST_F(SyncDeviceTest, AFolderADeviceOrAFifoInPlaceOfAFileGivesNoKeysAndOneLine)
+{
+    std::filesystem::create_directory(dir.file("kelvandrix_sync_folder.track"));
+    const Loaded folder = load("folder");
+    EXPECT_EQ(folder.out, kLoadLine);
+    EXPECT_EQ(folder.err, "sync: cannot read \"kelvandrix_sync_folder.track\": Is a directory, no keys\n");
+    EXPECT_EQ(folder.track->key_count, 0);
+
+    // A device could deliver all the keys it announces, billions of them.
+    std::filesystem::create_symlink("/dev/zero", dir.file("kelvandrix_sync_device.track"));
+    const Loaded device = load("device");
+    EXPECT_EQ(device.err, "sync: cannot read \"kelvandrix_sync_device.track\": No such device, no keys\n");
+    EXPECT_EQ(device.track->key_count, 0);
+
+    ASSERT_EQ(mkfifo(dir.file("kelvandrix_sync_fifo.track").c_str(), 0644), 0);
+    const Loaded fifo = load("fifo");
+    EXPECT_EQ(fifo.err,
+              "sync: \"kelvandrix_sync_fifo.track\" is truncated: the 8-byte key count is incomplete, no keys\n");
+    EXPECT_EQ(fifo.track->key_count, 0);
 }
 
 TEST_F(SyncDeviceTest, CountsThatCannotBeUsedGiveNoKeys)

@@ -87,6 +87,11 @@ TEST(Endepicture, ReportsAFileItCannotWriteAndFails)
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.errors, "endepicture: cannot write " + quoted(target) + "\n");
     EXPECT_FALSE(std::filesystem::exists(target));
+
+    // Every write fails there, as on a full disk.
+    const ToolRun full = runTool(dir, "/dev/full");
+    EXPECT_EQ(full.status, 1);
+    EXPECT_EQ(full.errors, "endepicture: cannot write \"/dev/full\"\n");
 }
 
 TEST(Endepicture, ExplainsItsUsageWithoutAnOutputFile)
@@ -96,4 +101,11 @@ TEST(Endepicture, ExplainsItsUsageWithoutAnOutputFile)
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.errors.substr(0, run.errors.find('\n')), "endepicture: expects one output file");
     EXPECT_NE(run.errors.find("usage: endepicture OUTPUT.png"), std::string::npos);
+
+    // A mistyped option is not a file name to write over.
+    testing_support::ChildProcess option(ENDEPICTURE_PATH, dir.path(), {"--out"});
+    EXPECT_EQ(option.waitForExit(std::chrono::seconds(60)), std::optional<int>(2));
+    const std::string said = option.standardError();
+    EXPECT_EQ(said.substr(0, said.find('\n')), "endepicture: unknown option \"--out\"");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("--out")));
 }

@@ -160,7 +160,10 @@ TEST_F(SynctrackTest, CommandLineMistakesAreUsageErrors)
              {"build", "--base", "demo", "--out", "out"},
              {"build", "tracks.txt", "--base", "a/b", "--out", "out"},
              {"build", "missing.txt", "--base", "demo", "--out", "out"},
+             {"build", ".", "--base", "demo", "--out", "out"},
              {"check", "--base", "demo", "x.track"},
+             {"check", "."},
+             {"dump", "."},
          }) {
         const Result result = run(args);
         EXPECT_EQ(result.status, kStatusFailure) << ::testing::PrintToString(args);
@@ -199,6 +202,16 @@ TEST_F(SynctrackTest, CheckReportsWhatThePlayerWouldRepair)
     EXPECT_EQ(dumped.out, "track cut\n0:0:0       1             step\n");
     EXPECT_EQ(dumped.err, "synctrack: \"cut.track\" is truncated: 1 of 2 keys read\n");
     EXPECT_EQ(run({"dump", "--base", "other", "cut.track"}).status, kStatusFailure);
+
+    // Text that cannot be written out (a full disk behind a redirection) is
+    // a failure, not a dump or a clean check.
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"dump", "cut.track"}, {"check", "cut.track"}}) {
+        std::ostream lost(nullptr);
+        std::ostringstream err;
+        EXPECT_EQ(runSynctrack(args, lost, err), kStatusFailure) << args[0];
+        EXPECT_NE(err.str().find("synctrack: cannot write to standard output\n"), std::string::npos) << err.str();
+    }
 }
 
 TEST_F(SynctrackTest, TheExecutableKeepsToItsStreamsAndStatuses)

@@ -165,6 +165,11 @@ TEST(ScoreParser, CollectsEveryProblemAndReturnsNoScore)
     // Problems of the whole score are reported at its last line.
     EXPECT_EQ(errors[2], "song.score:5: the score has no \"tempo\" line");
     EXPECT_EQ(errors[3], "song.score:5: unknown instrument \"nobody\"");
+
+    // A tempo line with a value out of range is that line's problem alone.
+    auto badTempo = parseErrors("tempo 1000\nbars 2\n");
+    ASSERT_EQ(badTempo.size(), 1u) << (badTempo.size() > 1 ? badTempo[1] : "");
+    EXPECT_EQ(badTempo[0].rfind("song.score:1: tempo must be between 20 and 400", 0), 0u) << badTempo[0];
 }
 
 TEST(ScoreParser, GivesUpOnSomethingThatIsNoScore)

@@ -90,6 +90,10 @@ TEST(SynthProgram, ReportsMissingFilesUnwritableOutputAndWrongUse)
     Outcome missing = runSynth(dir, "none.score out.wav");
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.err, "none.score:0: cannot read the score\n");
+    std::filesystem::create_directory(dir.file("folder.score"));
+    Outcome folder = runSynth(dir, "folder.score out.wav");
+    EXPECT_EQ(folder.status, 1);
+    EXPECT_EQ(folder.err, "folder.score:0: cannot read the score\n");
 
     dir.write("song.score", "tempo 120\nbars 1\n");
     Outcome unwritable = runSynth(dir, "song.score no/such/folder/out.wav");
@@ -101,4 +105,15 @@ TEST(SynthProgram, ReportsMissingFilesUnwritableOutputAndWrongUse)
     EXPECT_EQ(wrongUse.err.substr(0, wrongUse.err.find('\n')), "synth: expects a score and an output file");
     EXPECT_NE(wrongUse.err.find("usage: synth SCORE OUT.wav"), std::string::npos);
     EXPECT_EQ(wrongUse.out, "");
+
+    // A mistyped option is neither read nor written over.
+    Outcome option = runSynth(dir, "song.score --out");
+    EXPECT_EQ(option.status, 2);
+    EXPECT_EQ(option.err.substr(0, option.err.find('\n')), "synth: unknown option \"--out\"");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("--out")));
+
+    // A device is written in place, and a write that does not go through fails.
+    Outcome full = runSynth(dir, "song.score /dev/full");
+    EXPECT_EQ(full.status, 1);
+    EXPECT_EQ(full.err, "synth: cannot write \"/dev/full\"\n");
 }
