@@ -37,16 +37,11 @@ void* zeroFilledBuffer(glm::ivec2 dimensions)
 
 // The driver refuses a larger image without a word and leaves the texture
 // incomplete, sampled as black.
-bool fitsTheDriver(const vroTextureAsset& asset)
+int largestSide()
 {
     GLint largest = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
-    const glm::ivec2 size = asset.getDimensions();
-    if (size.x <= largest && size.y <= largest)
-        return true;
-    std::fprintf(stderr, "texture: \"%s\" is %dx%d, larger than the %d pixels a side this GL allows\n",
-                 asset.getFileName().c_str(), size.x, size.y, static_cast<int>(largest));
-    return false;
+    return static_cast<int>(largest);
 }
 
 } // namespace
@@ -102,10 +97,10 @@ void vroTexture::uploadZeros()
 
 void vroTexture::takeDecodedImage()
 {
-    asset->LoadData();
+    asset->LoadData(largestSide());
     data.reset(asset->getData());
     dimensions = asset->getDimensions();
-    if (data && fitsTheDriver(*asset))
+    if (data)
         return;
     // An image that could not be decoded or used stays one transparent texel.
     dimensions = glm::ivec2(1, 1);
@@ -116,9 +111,9 @@ bool vroTexture::Reload()
 {
     assert(asset && "only a texture made from a file is reloaded");
     auto fresh = std::make_unique<vroTextureAsset>(asset->getFileName());
-    fresh->LoadData();
+    fresh->LoadData(largestSide());
     std::unique_ptr<void, FreeDeleter> pixels(fresh->getData());
-    if (!pixels || !fitsTheDriver(*fresh))
+    if (!pixels)
         return false;
     data = std::move(pixels);
     dimensions = fresh->getDimensions();

@@ -9,10 +9,6 @@
 #define STBI_MALLOC(size) std::malloc(size)
 #define STBI_REALLOC(pointer, size) std::realloc(pointer, size)
 #define STBI_FREE(pointer) std::free(pointer)
-// Pictures are PNG files. stb's readers of the other formats take a file cut
-// short for a picture filled with zeros: a BMP header of 54 bytes alone stood
-// for a 1 GB image, decoded for seconds without a word.
-#define STBI_ONLY_PNG
 #define STB_IMAGE_IMPLEMENTATION
 #include <stb/stb_image.h>
 
@@ -25,7 +21,7 @@ vroTextureAsset::vroTextureAsset(std::string fileName)
 {
 }
 
-void vroTextureAsset::LoadData()
+void vroTextureAsset::LoadData(int largestSide)
 {
     assert(data == nullptr && "an asset is decoded once; its buffer belongs to the texture");
     int width = 0;
@@ -33,8 +29,17 @@ void vroTextureAsset::LoadData()
     int componentsInFile = 0;
     // Only a file is read: a FIFO without a writer would block stb for ever.
     std::error_code ignored;
-    if (std::filesystem::is_regular_file(fileName, ignored))
+    if (std::filesystem::is_regular_file(fileName, ignored)) {
+        // The header alone decides the size of what is decoded: some formats
+        // take a file cut short for a picture of zeros of that size.
+        if (stbi_info(fileName.c_str(), &width, &height, &componentsInFile)
+            && (width > largestSide || height > largestSide)) {
+            std::fprintf(stderr, "texture: \"%s\" is %dx%d, larger than the %d pixels a side this GL allows\n",
+                         fileName.c_str(), width, height, largestSide);
+            return;
+        }
         data = stbi_load(fileName.c_str(), &width, &height, &componentsInFile, kComponents);
+    }
     if (!data) {
         std::fprintf(stderr, "texture: cannot decode \"%s\"\n", fileName.c_str());
         return;

@@ -1,10 +1,11 @@
 #pragma once
 
+#include <limits>
 #include <string>
 
 #include <glm/vec2.hpp>
 
-// A PNG file decoded to 8-bit RGBA, rows top to bottom. The decoded
+// An image file decoded to 8-bit RGBA, rows top to bottom. The decoded
 // buffer comes from malloc and is handed over to whoever takes it (the
 // texture that uses the asset); the asset never frees it.
 class vroTextureAsset {
@@ -14,9 +15,10 @@ public:
     vroTextureAsset(const vroTextureAsset&) = delete;
     vroTextureAsset& operator=(const vroTextureAsset&) = delete;
 
-    // Decodes the file. A file that is missing or cannot be decoded is
-    // reported on standard error and leaves the asset without pixels.
-    void LoadData();
+    // Decodes the file. A file that is missing, cannot be decoded or is
+    // larger than largestSide pixels on a side is reported on standard error
+    // and leaves the asset without pixels.
+    void LoadData(int largestSide = std::numeric_limits<int>::max());
     unsigned char* getData() const { return data; }
     glm::ivec2 getDimensions() const { return dimensions; }
     const std::string& getFileName() const { return fileName; }
