@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -17,8 +18,15 @@ constexpr size_t kLongestLine = 4096;
 CommandInput::CommandInput(const std::string& source)
 {
     if (source == "-") {
+        // A closed standard input is no source: its number goes to the next
+        // descriptor opened, such as the display's connection.
+        const int flags = fcntl(STDIN_FILENO, F_GETFL);
+        if (flags < 0) {
+            std::fprintf(stderr, "commands: standard input is closed\n");
+            return;
+        }
         descriptor = STDIN_FILENO;
-        fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) | O_NONBLOCK);
+        fcntl(descriptor, F_SETFL, flags | O_NONBLOCK);
         return;
     }
     // Read and write: a FIFO opened so never reads end-of-file between two
@@ -31,6 +39,13 @@ CommandInput::CommandInput(const std::string& source)
         return;
     }
     ownsDescriptor = true;
+    struct stat status {};
+    if (fstat(descriptor, &status) == 0 && S_ISDIR(status.st_mode)) {
+        std::fprintf(stderr, "commands: \"%s\" is a folder\n", source.c_str());
+        close(descriptor);
+        descriptor = -1;
+        ownsDescriptor = false;
+    }
 }
 
 CommandInput::~CommandInput()
@@ -43,12 +58,17 @@ std::vector<std::string> CommandInput::poll()
 {
     std::vector<std::string> lines;
     char buffer[1024];
+    bool atEnd = false;
     while (descriptor >= 0) {
         const ssize_t length = read(descriptor, buffer, sizeof buffer);
+        atEnd = length == 0;
         if (length <= 0)
             break;
         pending.append(buffer, static_cast<size_t>(length));
     }
+    // A file's last line needs no line break: nothing more comes for now.
+    if (atEnd && !pending.empty() && pending.back() != '\n')
+        pending += '\n';
     size_t start = 0;
     for (size_t end; (end = pending.find('\n', start)) != std::string::npos; start = end + 1)
         lines.push_back(pending.substr(start, end - start));

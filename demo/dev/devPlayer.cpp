@@ -64,7 +64,8 @@ bool parseSeconds(const std::string& text, double& value)
 } // namespace
 
 DevPlayer::DevPlayer(const DevOptions& options)
-    : production(options.width, options.height, options.fullscreen)
+    : commands(options.commandFile.empty() ? nullptr : std::make_unique<CommandInput>(options.commandFile)),
+      production(options.width, options.height, options.fullscreen)
 {
     vroEngine& engine = production.getEngine();
     LiveReload::PrepareShaders(engine, options.sourceDir);
@@ -73,8 +74,6 @@ DevPlayer::DevPlayer(const DevOptions& options)
     reload = std::make_unique<LiveReload>(engine, options.sourceDir);
     readout = std::make_unique<Readout>(engine);
     gpuTimer = std::make_unique<vroGpuTimer>();
-    if (!options.commandFile.empty())
-        commands = std::make_unique<CommandInput>(options.commandFile);
     glfwSetWindowUserPointer(engine.window->getHandle(), this);
     glfwSetKeyCallback(engine.window->getHandle(), onKey);
     if (options.startSeconds > engine.audio->GetLength())

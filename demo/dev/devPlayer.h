@@ -51,12 +51,14 @@ private:
     void runPendingCommands();
     void measure(std::chrono::steady_clock::duration cpu);
 
+    // Opened before the production opens its window: a closed standard
+    // input must be seen as closed before its number is reused.
+    std::unique_ptr<CommandInput> commands;
     Production production;
     std::unique_ptr<Transport> transport;
     std::unique_ptr<LiveReload> reload;
     std::unique_ptr<Readout> readout;
     std::unique_ptr<vroGpuTimer> gpuTimer;
-    std::unique_ptr<CommandInput> commands;
     std::vector<std::string> queued; // keys and command lines waiting for the next frame
     int framesToWait = 0;
     bool quitting = false;

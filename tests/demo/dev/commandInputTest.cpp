@@ -1,0 +1,59 @@
+// Command lines from the sources a user hands over: a file whose last line
+// has no line break, a folder, and a standard input that was closed before
+// the program started.
+#include "commandInput.h"
+
+#include "testFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+using namespace testing_support;
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+TEST(CommandInputTest, AFilesLastLineCountsWithoutALineBreak)
+{
+    TempDir dir;
+    dir.write("commands", "frames 2\nquit");
+    CommandInput input(dir.file("commands").string());
+    EXPECT_EQ(input.poll(), (Lines{"frames 2", "quit"}));
+    EXPECT_EQ(input.poll(), Lines{});
+}
+
+TEST(CommandInputTest, AFolderOrAClosedStandardInputIsNamedAndGivesNoLines)
+{
+    TempDir dir;
+    testing::internal::CaptureStderr();
+    CommandInput folder(dir.path().string());
+    EXPECT_EQ(folder.poll(), Lines{});
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "commands: \"" + dir.path().string() + "\" is a folder\n");
+
+    // Closed, standard input's number goes to the next descriptor opened;
+    // what arrives there is no command.
+    // (The capture's own file is opened while standard input is still open.)
+    testing::internal::CaptureStderr();
+    const int savedInput = dup(STDIN_FILENO);
+    close(STDIN_FILENO);
+    Lines lines{"nothing read"};
+    int other[2] = {-1, -1};
+    {
+        CommandInput closed("-");
+        if (pipe2(other, O_NONBLOCK) == 0 && write(other[1], "quit\n", 5) == 5)
+            lines = closed.poll();
+    }
+    close(other[0]);
+    close(other[1]);
+    dup2(savedInput, STDIN_FILENO);
+    close(savedInput);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "commands: standard input is closed\n");
+    EXPECT_EQ(other[0], STDIN_FILENO) << "the pipe took standard input's number";
+    EXPECT_EQ(lines, Lines{});
+}
+
+} // namespace
