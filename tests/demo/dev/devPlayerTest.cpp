@@ -200,6 +200,27 @@ TEST_F(DevPlayerTest, TrackEditsReplaceEveryTrackAtTheSameRowAndBrokenTextsKeepT
     EXPECT_NE(player->getLiveReload().getErrors().find("kelvandrix.tracks:3: "), std::string::npos)
         << player->getLiveReload().getErrors();
     EXPECT_EQ(audio().getSyncValue("shader_A"), 0.25f) << "no part of a broken text is taken";
+
+    // Something that is no track text at all: its first faults are named,
+    // not one line for each of its thousand lines.
+    std::string garbage;
+    for (int line = 0; line < 1000; ++line)
+        garbage += "\x01\xfe garbage\n";
+    source.write("tracks/kelvandrix.tracks", garbage);
+    EXPECT_TRUE(framesUntil([&] { return player->getLiveReload().getErrors().find(":1000: ") == std::string::npos
+                                      && player->getLiveReload().getErrors().find(":1: ") != std::string::npos; }));
+    const std::string errors = player->getLiveReload().getErrors();
+    EXPECT_LE(std::count(errors.begin(), errors.end(), '\n'), 25) << errors;
+
+    // A folder in the text's place opens like an empty file; it must not
+    // empty the tracks.
+    fs::remove(source.file("tracks/kelvandrix.tracks"));
+    fs::create_directory(source.file("tracks/kelvandrix.tracks"));
+    EXPECT_TRUE(framesUntil([&] { return player->getLiveReload().getErrors().find("cannot read") != std::string::npos; }))
+        << player->getLiveReload().getErrors();
+    frames(2);
+    EXPECT_EQ(audio().getSyncValue("shader_A"), 0.25f);
+    EXPECT_EQ(audio().getSyncValue("part"), 3.0f);
 }
 
 TEST_F(DevPlayerTest, SeeksLandOnTheBeatGridAndLoopsAndPauseHoldTheRow)
