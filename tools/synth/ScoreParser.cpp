@@ -6,6 +6,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <sys/stat.h>
+
 #include "Kind.h"
 #include "Timing.h"
 
@@ -91,7 +93,9 @@ ScoreParser::ScoreParser(std::string fileName) : fileName(std::move(fileName))
 std::optional<Score> ScoreParser::parseFile(const std::string& path, std::vector<std::string>& errors)
 {
     std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    // A folder opens, and reads as an empty text.
+    struct stat status {};
+    if (!in || (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode))) {
         errors.push_back(path + ":0: cannot read the score");
         return std::nullopt;
     }
