@@ -35,6 +35,20 @@ void* zeroFilledBuffer(glm::ivec2 dimensions)
     return buffer;
 }
 
+// A picture beyond the driver's largest texture would upload as nothing and
+// sample black, without a word.
+bool fitsATexture(const vroTextureAsset& asset)
+{
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    const glm::ivec2 size = asset.getDimensions();
+    if (size.x <= largest && size.y <= largest)
+        return true;
+    std::fprintf(stderr, "texture: \"%s\" is %dx%d, larger than the %d pixels a side a texture may have here\n",
+                 asset.getFileName().c_str(), size.x, size.y, largest);
+    return false;
+}
+
 } // namespace
 
 vroTexture::vroTexture(std::string fileName)
@@ -91,7 +105,7 @@ void vroTexture::takeDecodedImage()
     asset->LoadData();
     data.reset(asset->getData());
     dimensions = asset->getDimensions();
-    if (data)
+    if (data && fitsATexture(*asset))
         return;
     // An image that could not be decoded stays one transparent texel.
     dimensions = glm::ivec2(1, 1);
@@ -103,9 +117,10 @@ bool vroTexture::Reload()
     assert(asset && "only a texture made from a file is reloaded");
     auto fresh = std::make_unique<vroTextureAsset>(asset->getFileName());
     fresh->LoadData();
-    if (!fresh->getData())
+    std::unique_ptr<void, FreeDeleter> pixels(fresh->getData());
+    if (!pixels || !fitsATexture(*fresh))
         return false;
-    data.reset(fresh->getData());
+    data = std::move(pixels);
     dimensions = fresh->getDimensions();
     asset = std::move(fresh);
     object->Upload(data.get(), format, type, dimensions);

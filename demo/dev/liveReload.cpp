@@ -116,8 +116,8 @@ void LiveReload::shaderChanged(const std::string& path)
 void LiveReload::textureChanged(const std::string& file)
 {
     const bool replaced = engine.textureManager->ReloadFile(file) > 0;
-    // The texture already named the file it could not decode.
-    record("texture " + file, replaced ? "" : file + ": cannot decode, the old picture stays\n", nullptr);
+    // The texture already said why it could not load the file.
+    record("texture " + file, replaced ? "" : file + ": not loaded, the old picture stays\n", nullptr);
 }
 
 void LiveReload::applyTracks()
