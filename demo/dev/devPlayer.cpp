@@ -4,6 +4,8 @@
 #include "liveReload.h"
 #include "readout.h"
 
+#include "kelvandrixScene.h"
+
 #include "vroAudio.h"
 #include "vroEngine.h"
 #include "vroFSQuad.h"
@@ -21,7 +23,8 @@ namespace {
 
 const char* partName(float value)
 {
-    switch (static_cast<int>(value)) {
+    // A value beyond int, such as 1e30 in the track text, picks no scene.
+    switch (truncateTrackValue(value).value_or(-1)) {
     case 0: return "titles";
     case 1: return "cubes";
     case 2: return "greetings";
