@@ -10,8 +10,12 @@
 
 namespace {
 
-// Longer lines are no command: they are dropped rather than grown without end.
+// Longer lines are no command: they are dropped, up to their line break,
+// rather than grown without end.
 constexpr size_t kLongestLine = 4096;
+// Far more than any frame's commands; a source that never runs dry, such as
+// /dev/zero, cannot hold up the frame.
+constexpr size_t kMostBytesPerPoll = 64 * 1024;
 
 } // namespace
 
@@ -58,24 +62,33 @@ std::vector<std::string> CommandInput::poll()
 {
     std::vector<std::string> lines;
     char buffer[1024];
-    bool atEnd = false;
-    while (descriptor >= 0) {
+    for (size_t taken = 0; descriptor >= 0 && taken < kMostBytesPerPoll;) {
         const ssize_t length = read(descriptor, buffer, sizeof buffer);
-        atEnd = length == 0;
+        // A file's last line needs no line break: nothing more comes for now.
+        if (length == 0 && (!pending.empty() || discarding))
+            take("\n", 1, lines);
         if (length <= 0)
             break;
-        pending.append(buffer, static_cast<size_t>(length));
-    }
-    // A file's last line needs no line break: nothing more comes for now.
-    if (atEnd && !pending.empty() && pending.back() != '\n')
-        pending += '\n';
-    size_t start = 0;
-    for (size_t end; (end = pending.find('\n', start)) != std::string::npos; start = end + 1)
-        lines.push_back(pending.substr(start, end - start));
-    pending.erase(0, start);
-    if (pending.size() > kLongestLine) {
-        std::fprintf(stderr, "commands: a line longer than %zu bytes is ignored\n", kLongestLine);
-        pending.clear();
+        take(buffer, static_cast<size_t>(length), lines);
+        taken += static_cast<size_t>(length);
     }
     return lines;
+}
+
+void CommandInput::take(const char* bytes, size_t count, std::vector<std::string>& lines)
+{
+    for (size_t i = 0; i < count; ++i) {
+        if (bytes[i] == '\n') {
+            if (!discarding)
+                lines.push_back(pending);
+            pending.clear();
+            discarding = false;
+        } else if (!discarding && pending.size() < kLongestLine) {
+            pending += bytes[i];
+        } else if (!discarding) {
+            std::fprintf(stderr, "commands: a line longer than %zu bytes is ignored\n", kLongestLine);
+            pending.clear();
+            discarding = true;
+        }
+    }
 }

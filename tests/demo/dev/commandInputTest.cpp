@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace testing_support;
@@ -23,6 +24,31 @@ TEST(CommandInputTest, AFilesLastLineCountsWithoutALineBreak)
     CommandInput input(dir.file("commands").string());
     EXPECT_EQ(input.poll(), (Lines{"frames 2", "quit"}));
     EXPECT_EQ(input.poll(), Lines{});
+}
+
+TEST(CommandInputTest, ALineTooLongIsDroppedToItsEndAndAnEndlessSourceHoldsNoFrame)
+{
+    TempDir dir;
+    const std::string fifo = dir.file("fifo").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    CommandInput input(fifo);
+    const int writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+    ASSERT_GE(writer, 0);
+    const std::string tooLong(5000, 'z');
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(write(writer, tooLong.data(), tooLong.size()), static_cast<ssize_t>(tooLong.size()));
+    EXPECT_EQ(input.poll(), Lines{});
+    ASSERT_EQ(write(writer, "seek 3\nquit\n", 12), 12);
+    EXPECT_EQ(input.poll(), Lines{"quit"}) << "the rest of the long line is no command";
+    close(writer);
+
+    // Never at its end and without a line break: one message, and poll returns.
+    CommandInput endless("/dev/zero");
+    EXPECT_EQ(endless.poll(), Lines{});
+    EXPECT_EQ(endless.poll(), Lines{});
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "commands: a line longer than 4096 bytes is ignored\n"
+              "commands: a line longer than 4096 bytes is ignored\n");
 }
 
 TEST(CommandInputTest, AFolderOrAClosedStandardInputIsNamedAndGivesNoLines)
