@@ -182,6 +182,7 @@ TEST_F(DevPlayerTest, ShaderEditsReachTheScreenAndBrokenOnesKeepTheLastWorkingPr
 
 TEST_F(DevPlayerTest, TrackEditsReplaceEveryTrackAtTheSameRowAndBrokenTextsKeepThem)
 {
+    fs::create_directory(source.file("tracks/old.tracks")); // a folder, no track text
     start();
     ASSERT_TRUE(player->Execute("pause"));
     ASSERT_TRUE(player->Execute("seek-bar 1"));
