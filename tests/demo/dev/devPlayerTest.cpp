@@ -320,6 +320,15 @@ TEST_F(DevPlayerTest, ScoreEditsPlayFromTheSameMusicTimeAndBrokenScoresKeepTheMu
     EXPECT_NE(player->getLiveReload().getErrors().find("tolvenmark.score:3: "), std::string::npos)
         << player->getLiveReload().getErrors();
     EXPECT_NEAR(audio().GetLength(), 20 * kSecondsPerBar, 1e-3);
+
+    // Half an hour of music renders for minutes: quitting meanwhile does not
+    // wait for it.
+    source.write("music/tolvenmark.score", "tempo 127\nbars 950\ninstrument hum bass gain=0.8\npattern low\n"
+                                           "| A2 - - - A2 - - - A2 - - - A2 - - -\nplay 0-949 hum low\n");
+    ASSERT_TRUE(framesUntil([&] { return player->getLiveReload().isRenderingMusic(); }));
+    const auto quitting = std::chrono::steady_clock::now();
+    player.reset();
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - quitting).count(), 3.0);
 }
 
 TEST_F(DevPlayerTest, TheReadoutIsDrawnFromTheDebugOverlayOverTheFinishedFrame)
