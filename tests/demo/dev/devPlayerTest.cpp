@@ -274,6 +274,22 @@ TEST_F(DevPlayerTest, SeeksLandOnTheBeatGridAndLoopsAndPauseHoldTheRow)
     }, 5s));
     EXPECT_LT(previous, 32.0 + 4.0) << "no gap at the wrap";
 
+    // A loop over the last bar wraps at the end of the music, which comes a
+    // hair before the end of the bar.
+    ASSERT_TRUE(player->Execute("loop")); // the loop over bar 1 goes
+    ASSERT_TRUE(player->Execute("seek " + std::to_string(audio().GetLength() - 0.3)));
+    ASSERT_TRUE(player->Execute("loop"));
+    ASSERT_TRUE(player->Execute("loop"));
+    const double lastBarStart = *transport().getLoopStartBar() * 32.0;
+    ASSERT_TRUE(framesUntil([&] {
+        const double row = transport().getRow();
+        wrapped = row < previous;
+        previous = row;
+        return wrapped;
+    }, 5s)) << "ended at row " << transport().getRow();
+    EXPECT_LT(previous, lastBarStart + 8.0);
+    EXPECT_FALSE(transport().hasEnded());
+
     // The end holds the last frame until a seek plays again.
     ASSERT_TRUE(player->Execute("loop"));
     ASSERT_TRUE(player->Execute("seek " + std::to_string(audio().GetLength() - 0.1)));
