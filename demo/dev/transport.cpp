@@ -34,7 +34,8 @@ void Transport::BeginFrame()
     row = audio.getRow();
     // The music may end a hair before its last bar does: a loop over that
     // bar wraps there.
-    const double loopEnd = loopEndBar ? std::min<double>(*loopEndBar * kRowsPerBar, audio.GetLength() * kakRowRate) : 0.0;
+    const double musicEnd = audio.GetLength() * kakRowRate;
+    const double loopEnd = loopEndBar ? std::min<double>(*loopEndBar * kRowsPerBar, musicEnd) : 0.0;
     if (loopEndBar && !paused && (row >= loopEnd || !playing)) {
         // The time overshot past the end carries over, so the wrap has no gap.
         const double over = std::fmod(std::max(row - loopEnd, 0.0), (*loopEndBar - *loopStartBar) * kRowsPerBar);
