@@ -65,6 +65,12 @@ std::vector<std::string> vroFileWatcher::poll()
         for (ssize_t offset = 0; offset < length;) {
             const auto* event = reinterpret_cast<const inotify_event*>(buffer + offset);
             offset += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            if (event->mask & IN_Q_OVERFLOW) {
+                // Events were dropped: any watched file may have been saved.
+                for (const auto& folder : folders)
+                    insertFiles(folder.second.files, changed);
+                continue;
+            }
             const auto folder = folders.find(event->wd);
             if (folder == folders.end())
                 continue;

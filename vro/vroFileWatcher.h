@@ -25,6 +25,7 @@ public:
     // into place or removed since the last poll; each once, in path order.
     // A folder removed or renamed away counts as all its files removed, and
     // when a folder of that name is there again, as all its files written.
+    // When the system dropped events, every file counts as written.
     std::vector<std::string> poll();
 
 private:
