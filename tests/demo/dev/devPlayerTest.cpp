@@ -340,6 +340,13 @@ TEST_F(DevPlayerTest, ScoreEditsPlayFromTheSameMusicTimeAndBrokenScoresKeepTheMu
         << player->getLiveReload().getErrors();
     EXPECT_NEAR(audio().GetLength(), 20 * kSecondsPerBar, 1e-3);
 
+    // A loop left past the end of a shorter tune lets the music end.
+    ASSERT_TRUE(player->Execute("seek-bar 18"));
+    ASSERT_TRUE(player->Execute("loop"));
+    ASSERT_TRUE(player->Execute("loop"));
+    source.write("music/tolvenmark.score", "tempo 127\nbars 8\n");
+    EXPECT_TRUE(framesUntil([&] { return transport().hasEnded(); }, 60s));
+
     // Half an hour of music renders for minutes: quitting meanwhile does not
     // wait for it.
     source.write("music/tolvenmark.score", "tempo 127\nbars 950\ninstrument hum bass gain=0.8\npattern low\n"
