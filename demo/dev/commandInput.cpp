@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,20 +18,27 @@ constexpr size_t kLongestLine = 4096;
 // /dev/zero, cannot hold up the frame.
 constexpr size_t kMostBytesPerPoll = 64 * 1024;
 
+// Whether a read would return at once, with bytes or the end.
+bool isReadable(int descriptor)
+{
+    pollfd waiting{descriptor, POLLIN, 0};
+    return ::poll(&waiting, 1, 0) > 0 && (waiting.revents & (POLLIN | POLLHUP)) != 0;
+}
+
 } // namespace
 
 CommandInput::CommandInput(const std::string& source)
 {
     if (source == "-") {
         // A closed standard input is no source: its number goes to the next
-        // descriptor opened, such as the display's connection.
-        const int flags = fcntl(STDIN_FILENO, F_GETFL);
-        if (flags < 0) {
+        // descriptor opened, such as the display's connection. Its flags stay
+        // as they are: a terminal's are shared with the shell, which would
+        // read "try again" once we are gone.
+        if (fcntl(STDIN_FILENO, F_GETFL) < 0) {
             std::fprintf(stderr, "commands: standard input is closed\n");
             return;
         }
         descriptor = STDIN_FILENO;
-        fcntl(descriptor, F_SETFL, flags | O_NONBLOCK);
         return;
     }
     // Read and write: a FIFO opened so never reads end-of-file between two
@@ -62,7 +70,7 @@ std::vector<std::string> CommandInput::poll()
 {
     std::vector<std::string> lines;
     char buffer[1024];
-    for (size_t taken = 0; descriptor >= 0 && taken < kMostBytesPerPoll;) {
+    for (size_t taken = 0; descriptor >= 0 && taken < kMostBytesPerPoll && isReadable(descriptor);) {
         const ssize_t length = read(descriptor, buffer, sizeof buffer);
         // A file's last line needs no line break: nothing more comes for now.
         if (length == 0 && (!pending.empty() || discarding))

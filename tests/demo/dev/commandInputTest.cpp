@@ -51,6 +51,29 @@ TEST(CommandInputTest, ALineTooLongIsDroppedToItsEndAndAnEndlessSourceHoldsNoFra
               "commands: a line longer than 4096 bytes is ignored\n");
 }
 
+TEST(CommandInputTest, StandardInputIsReadWithoutWaitingAndLeftAsItWas)
+{
+    // A terminal's flags are shared with the shell the player was started from.
+    const int savedInput = dup(STDIN_FILENO);
+    int terminal[2];
+    ASSERT_EQ(pipe(terminal), 0);
+    dup2(terminal[0], STDIN_FILENO);
+    Lines lines{"nothing read"};
+    {
+        CommandInput input("-");
+        EXPECT_EQ(input.poll(), Lines{}) << "nothing written yet, and poll returns";
+        if (write(terminal[1], "home\n", 5) == 5)
+            lines = input.poll();
+    }
+    const int flags = fcntl(STDIN_FILENO, F_GETFL);
+    dup2(savedInput, STDIN_FILENO);
+    close(savedInput);
+    close(terminal[0]);
+    close(terminal[1]);
+    EXPECT_EQ(lines, Lines{"home"});
+    EXPECT_EQ(flags & O_NONBLOCK, 0);
+}
+
 TEST(CommandInputTest, AFolderOrAClosedStandardInputIsNamedAndGivesNoLines)
 {
     TempDir dir;
