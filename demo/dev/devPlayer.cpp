@@ -103,7 +103,7 @@ void DevPlayer::onKey(GLFWwindow* window, int key, int, int action, int mods)
     auto* player = static_cast<DevPlayer*>(glfwGetWindowUserPointer(window));
     const std::string command = commandOfKey(key, mods);
     if (player && !command.empty())
-        player->queued.push_back(command);
+        player->pressed.push_back(command);
 }
 
 void DevPlayer::Run()
@@ -149,6 +149,10 @@ bool DevPlayer::DrawFrame()
 
 void DevPlayer::runPendingCommands()
 {
+    // Keys act at once: a script waiting "frames N" does not hold up Escape.
+    for (const std::string& key : pressed)
+        Execute(key);
+    pressed.clear();
     if (framesToWait > 0) {
         --framesToWait;
         return;

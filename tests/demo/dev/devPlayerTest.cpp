@@ -13,6 +13,7 @@
 #include "vroShaderProgram.h"
 #include "vroTextOverlay.h"
 #include "vroTexture.h"
+#include "vroWindow.h"
 
 #include "glTest.h"
 #include "testFiles.h"
@@ -24,6 +25,7 @@
 #include <memory>
 #include <thread>
 
+#include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 
 using namespace testing_support;
@@ -304,6 +306,15 @@ TEST_F(DevPlayerTest, SeeksLandOnTheBeatGridAndLoopsAndPauseHoldTheRow)
     expectRow(rowAfter("home"), 0.0);
     EXPECT_FALSE(transport().hasEnded());
     EXPECT_FALSE(transport().isPaused());
+
+    // Keys act at once, even while command lines wait for frames.
+    GLFWwindow* window = player->getProduction().getEngine().window->getHandle();
+    const GLFWkeyfun onKey = glfwSetKeyCallback(window, nullptr);
+    glfwSetKeyCallback(window, onKey);
+    ASSERT_TRUE(onKey);
+    ASSERT_TRUE(player->Execute("frames 1000"));
+    onKey(window, GLFW_KEY_ESCAPE, 0, GLFW_PRESS, 0);
+    EXPECT_FALSE(player->Frame()) << "Escape quits";
 }
 
 TEST_F(DevPlayerTest, ScoreEditsPlayFromTheSameMusicTimeAndBrokenScoresKeepTheMusic)
