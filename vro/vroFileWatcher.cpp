@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <set>
 
 #include <sys/inotify.h>
 #include <unistd.h>
@@ -14,6 +13,15 @@ namespace {
 // Written and closed, renamed in, made or removed: every way an editor ends
 // a save. Plain modifications are left out, since they come mid-write.
 constexpr uint32_t kSaveEvents = IN_CLOSE_WRITE | IN_MOVED_TO | IN_MOVED_FROM | IN_CREATE | IN_DELETE;
+// The folder itself renamed away; its removal ends the watch (IN_IGNORED),
+// which comes without asking.
+constexpr uint32_t kFolderEvents = IN_MOVE_SELF;
+
+void insertFiles(const std::map<std::string, std::string>& files, std::set<std::string>& into)
+{
+    for (const auto& file : files)
+        into.insert(file.second);
+}
 
 } // namespace
 
@@ -35,12 +43,13 @@ bool vroFileWatcher::watch(const std::string& path)
         return false;
     const std::filesystem::path file = std::filesystem::absolute(path).lexically_normal();
     const std::string folder = file.parent_path().string();
-    const int watch = inotify_add_watch(descriptor, folder.c_str(), kSaveEvents);
+    const int watch = inotify_add_watch(descriptor, folder.c_str(), kSaveEvents | kFolderEvents);
     if (watch < 0) {
         std::fprintf(stderr, "watch: cannot watch \"%s\": %s\n", folder.c_str(), std::strerror(errno));
         return false;
     }
     // The same folder gives the same descriptor back.
+    folders[watch].path = folder;
     folders[watch].files[file.filename().string()] = path;
     return true;
 }
@@ -56,13 +65,53 @@ std::vector<std::string> vroFileWatcher::poll()
         for (ssize_t offset = 0; offset < length;) {
             const auto* event = reinterpret_cast<const inotify_event*>(buffer + offset);
             offset += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            if (event->mask & IN_Q_OVERFLOW) {
+                // Events were dropped: any watched file may have been saved.
+                for (const auto& folder : folders)
+                    insertFiles(folder.second.files, changed);
+                continue;
+            }
             const auto folder = folders.find(event->wd);
-            if (folder == folders.end() || event->len == 0)
+            if (folder == folders.end())
+                continue;
+            if (event->mask & (IN_IGNORED | IN_MOVE_SELF)) {
+                lose(event->wd, changed);
+                continue;
+            }
+            if (event->len == 0)
                 continue;
             const auto file = folder->second.files.find(event->name);
             if (file != folder->second.files.end())
                 changed.insert(file->second);
         }
     }
+    findLostFolders(changed);
     return {changed.begin(), changed.end()};
+}
+
+void vroFileWatcher::lose(int watch, std::set<std::string>& changed)
+{
+    const auto folder = folders.find(watch);
+    // Renamed away, the watch would follow the folder to its new name.
+    inotify_rm_watch(descriptor, watch);
+    std::fprintf(stderr, "watch: \"%s\" is gone; its files are watched again when it is back\n",
+                 folder->second.path.c_str());
+    insertFiles(folder->second.files, changed);
+    lost.push_back(std::move(folder->second));
+    folders.erase(folder);
+}
+
+void vroFileWatcher::findLostFolders(std::set<std::string>& changed)
+{
+    for (auto folder = lost.begin(); folder != lost.end();) {
+        const int watch = inotify_add_watch(descriptor, folder->path.c_str(), kSaveEvents | kFolderEvents);
+        if (watch < 0) {
+            ++folder;
+            continue;
+        }
+        insertFiles(folder->files, changed);
+        folders[watch].path = folder->path;
+        folders[watch].files.insert(folder->files.begin(), folder->files.end());
+        folder = lost.erase(folder);
+    }
 }

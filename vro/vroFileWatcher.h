@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -22,13 +23,21 @@ public:
     bool watch(const std::string& path);
     // The watched paths, as given to watch, whose file was written, renamed
     // into place or removed since the last poll; each once, in path order.
+    // A folder removed or renamed away counts as all its files removed, and
+    // when a folder of that name is there again, as all its files written.
+    // When the system dropped events, every file counts as written.
     std::vector<std::string> poll();
 
 private:
     struct Folder {
+        std::string path;
         std::map<std::string, std::string> files; // name in the folder -> path as given
     };
 
+    void lose(int watch, std::set<std::string>& changed);
+    void findLostFolders(std::set<std::string>& changed);
+
     int descriptor = -1;
     std::map<int, Folder> folders; // by watch descriptor
+    std::vector<Folder> lost;      // gone from their place, looked for at each poll
 };

@@ -20,7 +20,11 @@ public:
     std::vector<std::string> poll();
 
 private:
+    // Splits what was read into lines, dropping lines that grow too long.
+    void take(const char* bytes, size_t count, std::vector<std::string>& lines);
+
     int descriptor = -1;
     bool ownsDescriptor = false;
     std::string pending;
+    bool discarding = false; // within a line too long to keep
 };

@@ -4,6 +4,8 @@
 #include "liveReload.h"
 #include "readout.h"
 
+#include "kelvandrixScene.h"
+
 #include "vroAudio.h"
 #include "vroEngine.h"
 #include "vroFSQuad.h"
@@ -21,7 +23,8 @@ namespace {
 
 const char* partName(float value)
 {
-    switch (static_cast<int>(value)) {
+    // A value beyond int, such as 1e30 in the track text, picks no scene.
+    switch (truncateTrackValue(value).value_or(-1)) {
     case 0: return "titles";
     case 1: return "cubes";
     case 2: return "greetings";
@@ -64,7 +67,8 @@ bool parseSeconds(const std::string& text, double& value)
 } // namespace
 
 DevPlayer::DevPlayer(const DevOptions& options)
-    : production(options.width, options.height, options.fullscreen)
+    : commands(options.commandFile.empty() ? nullptr : std::make_unique<CommandInput>(options.commandFile)),
+      production(options.width, options.height, options.fullscreen)
 {
     vroEngine& engine = production.getEngine();
     LiveReload::PrepareShaders(engine, options.sourceDir);
@@ -73,8 +77,6 @@ DevPlayer::DevPlayer(const DevOptions& options)
     reload = std::make_unique<LiveReload>(engine, options.sourceDir);
     readout = std::make_unique<Readout>(engine);
     gpuTimer = std::make_unique<vroGpuTimer>();
-    if (!options.commandFile.empty())
-        commands = std::make_unique<CommandInput>(options.commandFile);
     glfwSetWindowUserPointer(engine.window->getHandle(), this);
     glfwSetKeyCallback(engine.window->getHandle(), onKey);
     if (options.startSeconds > engine.audio->GetLength())
@@ -101,7 +103,7 @@ void DevPlayer::onKey(GLFWwindow* window, int key, int, int action, int mods)
     auto* player = static_cast<DevPlayer*>(glfwGetWindowUserPointer(window));
     const std::string command = commandOfKey(key, mods);
     if (player && !command.empty())
-        player->queued.push_back(command);
+        player->pressed.push_back(command);
 }
 
 void DevPlayer::Run()
@@ -147,6 +149,10 @@ bool DevPlayer::DrawFrame()
 
 void DevPlayer::runPendingCommands()
 {
+    // Keys act at once: a script waiting "frames N" does not hold up Escape.
+    for (const std::string& key : pressed)
+        Execute(key);
+    pressed.clear();
     if (framesToWait > 0) {
         --framesToWait;
         return;

@@ -17,7 +17,8 @@ class vroGpuTimer;
 
 // The production played for its makers: the same Production and scene
 // script, plus live reload, a transport and a read-out over the picture.
-// Keys and command lines both end up as commands run between two frames.
+// Keys and command lines both end up as commands run between two frames;
+// keys do not wait for a "frames N" of the command lines.
 class DevPlayer {
 public:
     explicit DevPlayer(const DevOptions& options);
@@ -51,13 +52,16 @@ private:
     void runPendingCommands();
     void measure(std::chrono::steady_clock::duration cpu);
 
+    // Opened before the production opens its window: a closed standard
+    // input must be seen as closed before its number is reused.
+    std::unique_ptr<CommandInput> commands;
     Production production;
     std::unique_ptr<Transport> transport;
     std::unique_ptr<LiveReload> reload;
     std::unique_ptr<Readout> readout;
     std::unique_ptr<vroGpuTimer> gpuTimer;
-    std::unique_ptr<CommandInput> commands;
-    std::vector<std::string> queued; // keys and command lines waiting for the next frame
+    std::vector<std::string> pressed; // keys since the last frame
+    std::vector<std::string> queued;  // command lines waiting for the next frame
     int framesToWait = 0;
     bool quitting = false;
     double cpuMilliseconds = 0.0;

@@ -20,13 +20,14 @@ bool isFolder(const std::string& path)
     return !path.empty() && fs::is_directory(path, ignored);
 }
 
-// The files of one kind in a folder, in name order.
+// The files of one kind in a folder, in name order; a folder named like
+// one is none of them.
 std::vector<std::string> filesEndingIn(const fs::path& folder, const std::string& extension)
 {
     std::vector<std::string> found;
     std::error_code ignored;
     for (fs::directory_iterator entry(folder, ignored), end; !ignored && entry != end; entry.increment(ignored))
-        if (entry->path().extension() == extension)
+        if (entry->path().extension() == extension && !entry->is_directory(ignored))
             found.push_back(entry->path().string());
     std::sort(found.begin(), found.end());
     return found;
@@ -116,8 +117,8 @@ void LiveReload::shaderChanged(const std::string& path)
 void LiveReload::textureChanged(const std::string& file)
 {
     const bool replaced = engine.textureManager->ReloadFile(file) > 0;
-    // The texture already named the file it could not decode.
-    record("texture " + file, replaced ? "" : file + ": cannot decode, the old picture stays\n", nullptr);
+    // The texture already said why it could not load the file.
+    record("texture " + file, replaced ? "" : file + ": not loaded, the old picture stays\n", nullptr);
 }
 
 void LiveReload::applyTracks()

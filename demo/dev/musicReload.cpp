@@ -22,6 +22,8 @@ MusicReload::~MusicReload()
         std::lock_guard<std::mutex> guard(lock);
         stopping = true;
     }
+    // A score of half an hour renders for minutes: quitting must not wait.
+    cancelled = true;
     wake.notify_all();
     worker.join();
 }
@@ -71,14 +73,14 @@ void MusicReload::work()
         requested.reset();
         rendering = true;
         guard.unlock();
-        Result result = render(scoreFile);
+        Result result = render(scoreFile, cancelled);
         guard.lock();
         rendering = false;
         finished = std::move(result);
     }
 }
 
-MusicReload::Result MusicReload::render(const std::string& scoreFile)
+MusicReload::Result MusicReload::render(const std::string& scoreFile, const std::atomic<bool>& stop)
 {
     const auto start = std::chrono::steady_clock::now();
     Result result;
@@ -94,7 +96,9 @@ MusicReload::Result MusicReload::render(const std::string& scoreFile)
         result.problems = scoreFile + ": too long for a WAV stream\n";
         return result;
     }
-    const std::vector<int16_t> samples = renderer.render();
+    const std::vector<int16_t> samples = renderer.render(&stop);
+    if (stop)
+        return result;
     result.wav = synth::WavFile::header(static_cast<uint32_t>(renderer.frameCount()), synth::Timing::sampleRate);
     const size_t headerBytes = result.wav.size();
     result.wav.resize(headerBytes + samples.size() * sizeof(int16_t));

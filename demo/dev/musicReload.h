@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -16,7 +17,7 @@ class vroAudio;
 class MusicReload {
 public:
     explicit MusicReload(vroAudio& audio);
-    // Waits for a render under way.
+    // Stops a render under way.
     ~MusicReload();
 
     MusicReload(const MusicReload&) = delete;
@@ -37,7 +38,7 @@ private:
     };
 
     void work();
-    static Result render(const std::string& scoreFile);
+    static Result render(const std::string& scoreFile, const std::atomic<bool>& stop);
 
     vroAudio& audio;
     std::mutex lock;
@@ -46,5 +47,6 @@ private:
     std::optional<Result> finished;
     bool rendering = false;
     bool stopping = false;
+    std::atomic<bool> cancelled{false}; // read by the renderer without the lock
     std::thread worker;
 };

@@ -3,9 +3,18 @@
 #include "trackText.h"
 #include "vroAudio.h"
 
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
+
+namespace {
+
+// A file that is no track text at all has a fault on every line: the first
+// ones say what is wrong, thousands would flood the read-out.
+constexpr size_t kShownProblems = 20;
+
+} // namespace
 
 TrackReload::TrackReload(vroAudio& audio, std::vector<std::string> files) : audio(audio), files(std::move(files))
 {
@@ -17,7 +26,9 @@ std::string TrackReload::Apply()
     std::vector<std::string> errors;
     for (const std::string& file : files) {
         std::ifstream in(file, std::ios::binary);
-        if (!in) {
+        // A folder opens, and reads as an empty text that would empty every track.
+        std::error_code ignored;
+        if (!in || std::filesystem::is_directory(file, ignored)) {
             errors.push_back(file + ": cannot read");
             continue;
         }
@@ -26,8 +37,10 @@ std::string TrackReload::Apply()
         text.parse(file, content.str(), errors);
     }
     std::string problems;
-    for (const std::string& error : errors)
-        problems += error + "\n";
+    for (size_t i = 0; i < errors.size() && i < kShownProblems; ++i)
+        problems += errors[i] + "\n";
+    if (errors.size() > kShownProblems)
+        problems += std::to_string(errors.size() - kShownProblems) + " more problems not shown\n";
     if (!problems.empty())
         return problems;
     std::map<std::string, std::vector<sync_key>> keys;

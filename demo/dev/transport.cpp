@@ -32,9 +32,15 @@ void Transport::BeginFrame()
     vroAudio& audio = *engine.audio;
     const bool playing = audio.IsOK();
     row = audio.getRow();
-    if (loopEndBar && !paused && row >= *loopEndBar * kRowsPerBar) {
+    // The music may end a hair before its last bar does: a loop over that
+    // bar wraps there. A loop wholly past the end (a shorter tune swapped in)
+    // lets the music end.
+    const double musicEnd = audio.GetLength() * kakRowRate;
+    const bool looping = loopEndBar && !paused && *loopStartBar * kRowsPerBar < musicEnd;
+    const double loopEnd = looping ? std::min<double>(*loopEndBar * kRowsPerBar, musicEnd) : 0.0;
+    if (looping && (row >= loopEnd || !playing)) {
         // The time overshot past the end carries over, so the wrap has no gap.
-        const double over = std::fmod(row - *loopEndBar * kRowsPerBar, (*loopEndBar - *loopStartBar) * kRowsPerBar);
+        const double over = std::fmod(std::max(row - loopEnd, 0.0), (*loopEndBar - *loopStartBar) * kRowsPerBar);
         SeekRow(*loopStartBar * kRowsPerBar + over);
         return;
     }

@@ -2,6 +2,7 @@
 
 #include "testFiles.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -31,6 +32,48 @@ TEST(FileWatcher, EveryWayOfSavingIsSeenOncePerPollAndOtherFilesAreNot)
     std::filesystem::rename(dir.file("b.tracks.tmp"), b);
     std::filesystem::remove(a);
     EXPECT_EQ(watcher.poll(), (std::vector<std::string>{a, b})) << "renamed over and removed";
+
+    // More events than the system keeps between two polls: the save of a
+    // watched file may be among those dropped.
+    for (int i = 0; i < 9000; ++i)
+        dir.write("other" + std::to_string(i), "");
+    dir.write("a.fs", "4");
+    const std::vector<std::string> changed = watcher.poll();
+    EXPECT_EQ(std::count(changed.begin(), changed.end(), a), 1) << "the lost events count as saves";
+}
+
+TEST(FileWatcher, AFolderRemovedOrRenamedAwayIsWatchedAgainOnceItIsBack)
+{
+    TempDir dir;
+    const std::filesystem::path folder = dir.file("shaders");
+    std::filesystem::create_directory(folder);
+    const std::string a = (folder / "a.fs").string();
+    vroFileWatcher watcher;
+    ASSERT_TRUE(watcher.watch(a));
+    const std::vector<std::string> justA{a};
+
+    testing::internal::CaptureStderr();
+    std::filesystem::remove_all(folder);
+    EXPECT_EQ(watcher.poll(), justA);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "watch: \"" + folder.string() + "\" is gone; its files are watched again when it is back\n");
+    std::filesystem::create_directory(folder);
+    dir.write("shaders/a.fs", "made again");
+    EXPECT_EQ(watcher.poll(), justA);
+    dir.write("shaders/a.fs", "saved");
+    EXPECT_EQ(watcher.poll(), justA) << "the folder made again is watched";
+
+    // Renamed away, the folder's saves are no longer those of the watched path.
+    testing::internal::CaptureStderr();
+    std::filesystem::rename(folder, dir.file("elsewhere"));
+    EXPECT_EQ(watcher.poll(), justA);
+    dir.write("elsewhere/a.fs", "saved elsewhere");
+    EXPECT_TRUE(watcher.poll().empty());
+    std::filesystem::rename(dir.file("elsewhere"), folder);
+    EXPECT_EQ(watcher.poll(), justA);
+    testing::internal::GetCapturedStderr();
+    dir.write("shaders/a.fs", "saved again");
+    EXPECT_EQ(watcher.poll(), justA);
 }
 
 TEST(FileWatcher, AFolderThatDoesNotExistIsNamed)

@@ -92,6 +92,16 @@ TEST_F(TextureManager, ReloadingAFileReplacesItsPicturesUnlessItCannotBeDecoded)
     EXPECT_EQ(manager.ReloadFile(path), 0);
     EXPECT_NE(testing::internal::GetCapturedStderr().find("cannot decode"), std::string::npos);
     EXPECT_EQ(readTexture(manager.getTexture("ende")->getID(), 1, 1), red);
+
+    // Decodable, but wider than any texture may be: it would upload as nothing.
+    const int tooWide = getInteger(GL_MAX_TEXTURE_SIZE) + 1;
+    dir.writePng("ende.png", std::vector<std::uint8_t>(static_cast<size_t>(tooWide) * 4, 255), tooWide, 1);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(manager.ReloadFile(path), 0);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("texture: \"" + path + "\" is " + std::to_string(tooWide)
+                                                            + "x1, larger than the " + std::to_string(tooWide - 1)),
+              std::string::npos);
+    EXPECT_EQ(readTexture(manager.getTexture("ende")->getID(), 1, 1), red);
 }
 
 } // namespace

@@ -111,6 +111,17 @@ TEST_F(Texture, UndecodableFileBecomesOneTransparentTexelAndIsNamedOnce)
         EXPECT_EQ(levelParameter(texture.getID(), GL_TEXTURE_HEIGHT), 1);
         EXPECT_EQ(readTexture(texture.getID(), 1, 1), std::vector<std::uint8_t>(4, 0));
     }
+
+    // Decodable, but taller than any texture may be: it would upload as nothing.
+    const int tooTall = getInteger(GL_MAX_TEXTURE_SIZE) + 1;
+    vroTexture texture(dir.writePng("tall.png", std::vector<std::uint8_t>(static_cast<size_t>(tooTall) * 4, 255), 1,
+                                    tooTall));
+    testing::internal::CaptureStderr();
+    texture.Load();
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("tall.png\" is 1x" + std::to_string(tooTall)),
+              std::string::npos);
+    EXPECT_EQ(levelParameter(texture.getID(), GL_TEXTURE_HEIGHT), 1);
+    EXPECT_EQ(readTexture(texture.getID(), 1, 1), std::vector<std::uint8_t>(4, 0));
 }
 
 // The driver would refuse it without a word and sample the texture as black.

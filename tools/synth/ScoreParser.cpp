@@ -93,10 +93,9 @@ ScoreParser::ScoreParser(std::string fileName) : fileName(std::move(fileName))
 std::optional<Score> ScoreParser::parseFile(const std::string& path, std::vector<std::string>& errors)
 {
     std::ifstream in(path, std::ios::binary);
-    // A folder opens and then reads as an empty score.
-    struct stat status;
-    const bool folder = stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
-    if (!in || folder) {
+    // A folder opens, and reads as an empty text.
+    struct stat status {};
+    if (!in || (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode))) {
         errors.push_back(path + ":0: cannot read the score");
         return std::nullopt;
     }

@@ -138,7 +138,7 @@ std::vector<Instrument> SongRenderer::makeInstruments() const
     return instruments;
 }
 
-std::vector<int16_t> SongRenderer::render() const
+std::vector<int16_t> SongRenderer::render(const std::atomic<bool>* stop) const
 {
     const ParamValues& master = score.master;
     std::vector<Instrument> instruments = makeInstruments();
@@ -162,6 +162,8 @@ std::vector<int16_t> SongRenderer::render() const
         }
     };
     for (int64_t start = 0; start < frames; start += Buses::blockSize) {
+        if (stop && stop->load(std::memory_order_relaxed))
+            return {};
         int count = static_cast<int>(std::min<int64_t>(Buses::blockSize, frames - start));
         buses.clear();
         sidechain.render(start, count, duck);

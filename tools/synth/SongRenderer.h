@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -22,8 +23,9 @@ public:
     // The song's length: from the start of bar 0 to the end of the last bar.
     int64_t frameCount() const { return timing.sampleAtBar(score.bars); }
 
-    // Interleaved left/right, frameCount() frames.
-    std::vector<int16_t> render() const;
+    // Interleaved left/right, frameCount() frames; nothing when `stop` is
+    // set before the end (from another thread: a long song takes minutes).
+    std::vector<int16_t> render(const std::atomic<bool>* stop = nullptr) const;
 
 private:
     std::vector<Instrument::Event> eventsOf(int instrument) const;

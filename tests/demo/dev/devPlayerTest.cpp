@@ -13,6 +13,7 @@
 #include "vroShaderProgram.h"
 #include "vroTextOverlay.h"
 #include "vroTexture.h"
+#include "vroWindow.h"
 
 #include "glTest.h"
 #include "testFiles.h"
@@ -24,6 +25,7 @@
 #include <memory>
 #include <thread>
 
+#include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 
 using namespace testing_support;
@@ -182,6 +184,7 @@ TEST_F(DevPlayerTest, ShaderEditsReachTheScreenAndBrokenOnesKeepTheLastWorkingPr
 
 TEST_F(DevPlayerTest, TrackEditsReplaceEveryTrackAtTheSameRowAndBrokenTextsKeepThem)
 {
+    fs::create_directory(source.file("tracks/old.tracks")); // a folder, no track text
     start();
     ASSERT_TRUE(player->Execute("pause"));
     ASSERT_TRUE(player->Execute("seek-bar 1"));
@@ -200,6 +203,30 @@ TEST_F(DevPlayerTest, TrackEditsReplaceEveryTrackAtTheSameRowAndBrokenTextsKeepT
     EXPECT_NE(player->getLiveReload().getErrors().find("kelvandrix.tracks:3: "), std::string::npos)
         << player->getLiveReload().getErrors();
     EXPECT_EQ(audio().getSyncValue("shader_A"), 0.25f) << "no part of a broken text is taken";
+
+    // Something that is no track text at all: its first faults are named,
+    // not one line for each of its thousand lines.
+    std::string garbage;
+    for (int line = 0; line < 1000; ++line)
+        garbage += "\x01\xfe garbage\n";
+    source.write("tracks/kelvandrix.tracks", garbage);
+    EXPECT_TRUE(framesUntil([&] {
+        const std::string errors = player->getLiveReload().getErrors();
+        return errors.find(":1: ") != std::string::npos && errors.find(":1000: ") == std::string::npos;
+    }));
+    const std::string errors = player->getLiveReload().getErrors();
+    EXPECT_LE(std::count(errors.begin(), errors.end(), '\n'), 25) << errors;
+
+    // A folder in the text's place opens like an empty file; it must not
+    // empty the tracks.
+    fs::remove(source.file("tracks/kelvandrix.tracks"));
+    fs::create_directory(source.file("tracks/kelvandrix.tracks"));
+    EXPECT_TRUE(framesUntil([&] {
+        return player->getLiveReload().getErrors().find("cannot read") != std::string::npos;
+    }));
+    frames(2);
+    EXPECT_EQ(audio().getSyncValue("shader_A"), 0.25f);
+    EXPECT_EQ(audio().getSyncValue("part"), 3.0f);
 }
 
 TEST_F(DevPlayerTest, SeeksLandOnTheBeatGridAndLoopsAndPauseHoldTheRow)
@@ -252,6 +279,22 @@ TEST_F(DevPlayerTest, SeeksLandOnTheBeatGridAndLoopsAndPauseHoldTheRow)
     }, 5s));
     EXPECT_LT(previous, 32.0 + 4.0) << "no gap at the wrap";
 
+    // A loop over the last bar wraps at the end of the music, which comes a
+    // hair before the end of the bar.
+    ASSERT_TRUE(player->Execute("loop")); // the loop over bar 1 goes
+    ASSERT_TRUE(player->Execute("seek " + std::to_string(audio().GetLength() - 0.3)));
+    ASSERT_TRUE(player->Execute("loop"));
+    ASSERT_TRUE(player->Execute("loop"));
+    const double lastBarStart = *transport().getLoopStartBar() * 32.0;
+    ASSERT_TRUE(framesUntil([&] {
+        const double row = transport().getRow();
+        wrapped = row < previous;
+        previous = row;
+        return wrapped;
+    }, 5s)) << "ended at row " << transport().getRow();
+    EXPECT_LT(previous, lastBarStart + 8.0);
+    EXPECT_FALSE(transport().hasEnded());
+
     // The end holds the last frame until a seek plays again.
     ASSERT_TRUE(player->Execute("loop"));
     ASSERT_TRUE(player->Execute("seek " + std::to_string(audio().GetLength() - 0.1)));
@@ -263,6 +306,15 @@ TEST_F(DevPlayerTest, SeeksLandOnTheBeatGridAndLoopsAndPauseHoldTheRow)
     expectRow(rowAfter("home"), 0.0);
     EXPECT_FALSE(transport().hasEnded());
     EXPECT_FALSE(transport().isPaused());
+
+    // Keys act at once, even while command lines wait for frames.
+    GLFWwindow* window = player->getProduction().getEngine().window->getHandle();
+    const GLFWkeyfun onKey = glfwSetKeyCallback(window, nullptr);
+    glfwSetKeyCallback(window, onKey);
+    ASSERT_TRUE(onKey);
+    ASSERT_TRUE(player->Execute("frames 1000"));
+    onKey(window, GLFW_KEY_ESCAPE, 0, GLFW_PRESS, 0);
+    EXPECT_FALSE(player->Frame()) << "Escape quits";
 }
 
 TEST_F(DevPlayerTest, ScoreEditsPlayFromTheSameMusicTimeAndBrokenScoresKeepTheMusic)
@@ -298,6 +350,22 @@ TEST_F(DevPlayerTest, ScoreEditsPlayFromTheSameMusicTimeAndBrokenScoresKeepTheMu
     EXPECT_NE(player->getLiveReload().getErrors().find("tolvenmark.score:3: "), std::string::npos)
         << player->getLiveReload().getErrors();
     EXPECT_NEAR(audio().GetLength(), 20 * kSecondsPerBar, 1e-3);
+
+    // A loop left past the end of a shorter tune lets the music end.
+    ASSERT_TRUE(player->Execute("seek-bar 18"));
+    ASSERT_TRUE(player->Execute("loop"));
+    ASSERT_TRUE(player->Execute("loop"));
+    source.write("music/tolvenmark.score", "tempo 127\nbars 8\n");
+    EXPECT_TRUE(framesUntil([&] { return transport().hasEnded(); }, 60s));
+
+    // Half an hour of music renders for minutes: quitting meanwhile does not
+    // wait for it.
+    source.write("music/tolvenmark.score", "tempo 127\nbars 950\ninstrument hum bass gain=0.8\npattern low\n"
+                                           "| A2 - - - A2 - - - A2 - - - A2 - - -\nplay 0-949 hum low\n");
+    ASSERT_TRUE(framesUntil([&] { return player->getLiveReload().isRenderingMusic(); }));
+    const auto quitting = std::chrono::steady_clock::now();
+    player.reset();
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - quitting).count(), 3.0);
 }
 
 TEST_F(DevPlayerTest, TheReadoutIsDrawnFromTheDebugOverlayOverTheFinishedFrame)

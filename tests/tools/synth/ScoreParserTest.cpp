@@ -196,9 +196,14 @@ TEST(ScoreParser, GivesUpOnSomethingThatIsNoScore)
 TEST(ScoreParser, ReportsAFileThatCannotBeRead)
 {
     testing_support::TempDir dir;
-    std::vector<std::string> errors;
-    std::string path = dir.file("missing.score").string();
-    EXPECT_FALSE(synth::ScoreParser::parseFile(path, errors));
-    ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0], path + ":0: cannot read the score");
+    // A folder opens like a file and reads as nothing: it is no empty score.
+    for (const std::string name : {"missing.score", "folder.score"}) {
+        std::vector<std::string> errors;
+        const std::string path = dir.file(name).string();
+        if (name == "folder.score")
+            std::filesystem::create_directory(path);
+        EXPECT_FALSE(synth::ScoreParser::parseFile(path, errors));
+        ASSERT_EQ(errors.size(), 1u) << name;
+        EXPECT_EQ(errors[0], path + ":0: cannot read the score");
+    }
 }
