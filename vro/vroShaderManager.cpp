@@ -17,23 +17,32 @@ constexpr std::uintmax_t kLargestSource = 1 << 20;
 
 } // namespace
 
-std::optional<std::string> vroShaderManager::readSource(const std::string& file) const
+std::optional<std::string> vroShaderManager::readSource(const std::string& file, std::string& problem) const
 {
     const std::string path = sourcePath(file);
     std::error_code ignored;
     // Opened once on trial: a file without permission to read would otherwise
     // come through as an empty text, named only by the compiler's complaint.
     if (!std::filesystem::is_regular_file(path, ignored) || !std::ifstream(path)) {
-        std::fprintf(stderr, "shader: cannot read \"%s\"\n", path.c_str());
+        problem = "cannot read \"" + path + "\"";
         return std::nullopt;
     }
     const std::uintmax_t size = std::filesystem::file_size(path, ignored);
     if (size > kLargestSource) {
-        std::fprintf(stderr, "shader: \"%s\" is %ju bytes, more than the %ju a source may have\n", path.c_str(),
-                     size, kLargestSource);
+        problem = "\"" + path + "\" is " + std::to_string(size) + " bytes, more than the "
+                  + std::to_string(kLargestSource) + " a source may have";
         return std::nullopt;
     }
     return vroUtils::ReadTextFile(path);
+}
+
+std::optional<std::string> vroShaderManager::readSourceReported(const std::string& file) const
+{
+    std::string problem;
+    std::optional<std::string> text = readSource(file, problem);
+    if (!text)
+        std::fprintf(stderr, "shader: %s\n", problem.c_str());
+    return text;
 }
 
 vroShaderManager::vroShaderManager(vroEngine* owner) : engine(owner)
@@ -51,9 +60,9 @@ void vroShaderManager::addShader(std::string name, std::string vertexFile, std::
 void vroShaderManager::Load(vroProgressBar& progressBar)
 {
     for (size_t i = 0; i < names.size(); ++i) {
-        std::optional<std::string> vertexSource = readSource(vertexFiles[i]);
+        std::optional<std::string> vertexSource = readSourceReported(vertexFiles[i]);
         progressBar.Advance();
-        std::optional<std::string> fragmentSource = readSource(fragmentFiles[i]);
+        std::optional<std::string> fragmentSource = readSourceReported(fragmentFiles[i]);
         progressBar.Advance();
         // An unread file is already named; what the compiler says about the
         // empty text in its place would add nothing.
@@ -114,8 +123,19 @@ std::string vroShaderManager::Rebuild(const std::string& name)
     const auto registered = std::find(names.begin(), names.end(), name);
     assert(registered != names.end() && programs.count(name) && "only a loaded program is rebuilt");
     const size_t i = static_cast<size_t>(registered - names.begin());
-    auto program = std::make_unique<vroShaderProgram>(readSource(vertexFiles[i]).value_or(""),
-                                                      readSource(fragmentFiles[i]).value_or(""),
+    std::string vertexProblem, fragmentProblem;
+    std::optional<std::string> vertexSource = readSource(vertexFiles[i], vertexProblem);
+    std::optional<std::string> fragmentSource = readSource(fragmentFiles[i], fragmentProblem);
+    // A file that cannot be read is the problem, not what the compiler would
+    // say about the empty text in its place.
+    if (!vertexSource || !fragmentSource) {
+        std::string problems;
+        for (const std::string* problem : {&vertexProblem, &fragmentProblem})
+            if (!problem->empty())
+                problems += *problem + "\n";
+        return problems;
+    }
+    auto program = std::make_unique<vroShaderProgram>(std::move(*vertexSource), std::move(*fragmentSource),
                                                       vroShaderLabel{name, vertexFiles[i], fragmentFiles[i]},
                                                       vroShaderProgram::Report::quietly);
     if (!program->isBuilt())

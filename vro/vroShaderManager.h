@@ -38,15 +38,18 @@ public:
     // The programs that read the source file of that name, in name order.
     std::vector<std::string> programsUsing(const std::string& file) const;
     // Builds the named program again from its files. When the new one does
-    // not compile or link, the previous one stays in use and its problems
-    // ("file:line: message" lines) are returned; empty when it was replaced.
+    // not compile or link, or a file cannot be read, the previous one stays
+    // in use and its problems ("file:line: message" lines, or the file that
+    // cannot be read) are returned; empty when it was replaced.
     std::string Rebuild(const std::string& name);
 
 private:
-    // The file's text; none, named on standard error, when it is not a file
-    // that can be read (missing, a folder, a FIFO that would block) or is far
-    // larger than any shader.
-    std::optional<std::string> readSource(const std::string& file) const;
+    // The file's text; none, with the problem in one line, when it is not a
+    // file that can be read (missing, a folder, a FIFO that would block) or
+    // is far larger than any shader.
+    std::optional<std::string> readSource(const std::string& file, std::string& problem) const;
+    // The same, with the problem named on standard error.
+    std::optional<std::string> readSourceReported(const std::string& file) const;
 
     std::map<std::string, std::unique_ptr<vroShaderProgram>> programs;
     std::vector<std::string> names;

@@ -297,6 +297,14 @@ TEST_F(ShaderManagerTest, RebuildsFromTheFirstSearchFolderAndKeepsAWorkingProgra
     EXPECT_EQ(problems.rfind("green.fs:4: error: ", 0), 0u) << problems;
     EXPECT_EQ(manager.getShader("edited")->id, working);
     EXPECT_TRUE(glIsProgram(working));
+
+    // A file gone is the problem, not the compiler's view of an empty text.
+    std::filesystem::remove(edits.file("green.fs"));
+    std::filesystem::remove(dir.file("green.fs"));
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(manager.Rebuild("edited"), "cannot read \"green.fs\"\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(manager.getShader("edited")->id, working);
 }
 
 } // namespace

@@ -177,8 +177,9 @@ TEST_F(DevPlayerTest, ShaderEditsReachTheScreenAndBrokenOnesKeepTheLastWorkingPr
     // is nothing to build from.
     fs::remove(run.file("rm_cubescape.fs"));
     fs::remove(source.file("shaders/rm_cubescape.fs"));
-    EXPECT_TRUE(framesUntil([&] { return !player->getLiveReload().getErrors().empty(); }))
-        << "a deleted file is named";
+    EXPECT_TRUE(framesUntil([&] { return !player->getLiveReload().getErrors().empty(); }));
+    EXPECT_NE(player->getLiveReload().getErrors().find("cannot read \"rm_cubescape.fs\""), std::string::npos)
+        << "a deleted file is named: " << player->getLiveReload().getErrors();
     EXPECT_TRUE(centreIs(255, 0, 255));
 }
 
