@@ -8,12 +8,17 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <string_view>
 
 namespace {
 
 // The largest scene is 13 kB. A source file of gigabytes (a stray copy, a
 // sparse file) would be read for a minute and handed whole to the compiler.
 constexpr std::uintmax_t kLargestSource = 1 << 20;
+
+// Some editors begin a UTF-8 file with a byte order mark, which the GLSL
+// preprocessor refuses with a complaint about the first '#'.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 } // namespace
 
@@ -33,7 +38,16 @@ std::optional<std::string> vroShaderManager::readSource(const std::string& file,
                   + std::to_string(kLargestSource) + " a source may have";
         return std::nullopt;
     }
-    return vroUtils::ReadTextFile(path);
+    std::string text = vroUtils::ReadTextFile(path);
+    if (text.compare(0, kByteOrderMark.size(), kByteOrderMark) == 0)
+        text.erase(0, kByteOrderMark.size());
+    // The compiler reads the text only up to its first NUL byte: the rest
+    // would be dropped without a word.
+    if (const size_t nul = text.find('\0'); nul != std::string::npos) {
+        problem = "\"" + path + "\" has a NUL byte at offset " + std::to_string(nul) + ": not a shader source";
+        return std::nullopt;
+    }
+    return text;
 }
 
 std::optional<std::string> vroShaderManager::readSourceReported(const std::string& file) const

@@ -10,6 +10,7 @@
 #include "glTest.h"
 #include "testFiles.h"
 
+#include <cstring>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <type_traits>
@@ -225,12 +226,16 @@ TEST_F(ShaderManagerTest, MissingFileIsNamedAndStillCostsItsSteps)
     ASSERT_EQ(mkfifo(dir.file("pipe.fs").c_str(), 0644), 0);
     dir.write("huge.fs", "");
     std::filesystem::resize_file(dir.file("huge.fs"), 64 << 20); // sparse
+    dir.write("nul.fs", std::string(kPlainFragment) + std::string("\0garbage", 8));
     vroShaderManager manager(&engine());
     manager.addShader("lost", "gone.vs", "green.fs");
     manager.addShader("piped", "plain.vs", "pipe.fs");
     manager.addShader("huge", "plain.vs", "huge.fs");
+    manager.addShader("nul", "plain.vs", "nul.fs");
     std::string named = "shader: cannot read \"gone.vs\"\nshader: cannot read \"pipe.fs\"\n"
-                        "shader: \"huge.fs\" is 67108864 bytes, more than the 1048576 a source may have\n";
+                        "shader: \"huge.fs\" is 67108864 bytes, more than the 1048576 a source may have\n"
+                        "shader: \"nul.fs\" has a NUL byte at offset "
+                        + std::to_string(std::strlen(kPlainFragment)) + ": not a shader source\n";
     const std::filesystem::path writeOnly = "/proc/sys/vm/compact_memory";
     if (std::filesystem::exists(writeOnly)) {
         std::filesystem::create_symlink(writeOnly, dir.file("locked.fs"));
@@ -243,8 +248,22 @@ TEST_F(ShaderManagerTest, MissingFileIsNamedAndStillCostsItsSteps)
     manager.Load(bar);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), named);
     EXPECT_EQ(bar.getDoneSteps(), manager.HowManyItems());
-    for (const char* name : {"lost", "piped", "huge"})
+    for (const char* name : {"lost", "piped", "huge", "nul"})
         EXPECT_TRUE(glIsProgram(manager.getShader(name)->id)) << name;
+}
+
+// As some editors save UTF-8: the mark is not part of the source.
+TEST_F(ShaderManagerTest, ByteOrderMarkIsNotPartOfTheSource)
+{
+    dir.write("marked.fs", "\xEF\xBB\xBF" + std::string(kAllUniformsFragment));
+    vroShaderManager manager(&engine());
+    manager.addShader("marked", "plain.vs", "marked.fs");
+    vroProgressBar bar(engine().window.get());
+    bar.AddSteps(manager.HowManyItems());
+    ::testing::internal::CaptureStderr();
+    manager.Load(bar);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_NE(glGetUniformLocation(manager.getShader("marked")->id, "uTime"), -1);
 }
 
 TEST_F(ShaderManagerTest, ProductionRegistrationsGiveEighteenSteps)

@@ -1,5 +1,7 @@
 #include "trackText.h"
 
+#include "plainText.h"
+
 #include <algorithm>
 #include <cassert>
 #include <charconv>
@@ -139,7 +141,7 @@ bool TrackText::isValidName(const std::string& name)
 void TrackText::parse(const std::string& fileName, const std::string& content, std::vector<std::string>& errors)
 {
     inTrack = false;
-    std::istringstream in(content);
+    std::istringstream in(std::string(withoutByteOrderMark(content)));
     std::string line;
     for (int number = 1; std::getline(in, line); ++number) {
         const std::vector<std::string> words = splitWords(line);

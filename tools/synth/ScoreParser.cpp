@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 
 #include "Kind.h"
+#include "plainText.h"
 #include "Timing.h"
 
 namespace synth {
@@ -109,7 +110,7 @@ std::optional<Score> ScoreParser::parseFile(const std::string& path, std::vector
 
 std::optional<Score> ScoreParser::parse(const std::string& text)
 {
-    std::istringstream in(text);
+    std::istringstream in(std::string(withoutByteOrderMark(text)));
     std::string line;
     while (std::getline(in, line)) {
         ++lineNumber;

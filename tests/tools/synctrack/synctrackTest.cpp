@@ -82,10 +82,11 @@ TEST_F(SynctrackTest, BuildWritesTheBinaryLayoutByteForByte)
                                          26));
 }
 
-TEST_F(SynctrackTest, LayoutCommentsAndRowNotationDoNotMatter)
+// The byte order mark as some editors save UTF-8.
+TEST_F(SynctrackTest, LayoutCommentsByteOrderMarkAndRowNotationDoNotMatter)
 {
-    ASSERT_EQ(build("# the intro\r\n"
-                    "track part   # scene number\r\n"
+    ASSERT_EQ(build("\xEF\xBB\xBFtrack part   # scene number\r\n"
+                    "# the intro\r\n"
                     "\t-1\t0\tstep\r\n"
                     "0 1.0 step\n"
                     "  7   1.5e0   linear   # end of the first beat\n"

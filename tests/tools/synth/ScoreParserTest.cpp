@@ -39,8 +39,8 @@ std::vector<std::string> parseErrors(const std::string& text)
 TEST(ScoreParser, ReadsEveryStatement)
 {
     Score score = synth_test::parseScore(
+        "\xEF\xBB\xBFtempo 127.5   # beats per minute; a byte order mark before it\r\n"
         "# a comment line\r\n"
-        "tempo 127.5   # beats per minute\r\n"
         "beats 3\n"
         "steps 2\n"
         "bars 8\n"
