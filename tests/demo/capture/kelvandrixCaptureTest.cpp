@@ -488,6 +488,20 @@ TEST_F(Capture, ParallelBadInputIsRefusedBeforeAnyJob)
         EXPECT_NE(script.standardError().find(bad.problem), std::string::npos) << script.standardError();
         EXPECT_EQ(script.standardError().find("ranges,"), std::string::npos) << "jobs were started";
     }
+
+    // A machine with ffmpeg but without ffprobe, which measures the range.
+    TempDir bin;
+    for (const auto& tool : std::filesystem::directory_iterator("/usr/bin"))
+        if (tool.path().filename() != "ffprobe")
+            std::filesystem::create_symlink(tool.path(), bin.file(tool.path().filename().string()));
+    const std::string path = std::getenv("PATH");
+    setenv("PATH", bin.path().c_str(), 1);
+    ChildProcess withoutProbe(KELVANDRIX_CAPTURE_PARALLEL, dir.path(), {"--fps", "10", "--size", "64x36", "--to", "1"});
+    const std::optional<int> status = withoutProbe.waitForExit(60s);
+    setenv("PATH", path.c_str(), 1);
+    EXPECT_EQ(status, std::optional<int>(1));
+    EXPECT_EQ(withoutProbe.standardError(), "capture-parallel: ffprobe is not installed (Debian package ffmpeg)\n");
+
     EXPECT_EQ(filesIn(dir.path()), before);
     EXPECT_TRUE(std::filesystem::is_empty(dir.file("folder.mp4")));
 }
