@@ -1,5 +1,6 @@
 #include "vroFileWatcher.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -44,14 +45,29 @@ bool vroFileWatcher::watch(const std::string& path)
     const std::filesystem::path file = std::filesystem::absolute(path).lexically_normal();
     const std::string folder = file.parent_path().string();
     const int watch = inotify_add_watch(descriptor, folder.c_str(), kSaveEvents | kFolderEvents);
-    if (watch < 0) {
-        std::fprintf(stderr, "watch: cannot watch \"%s\": %s\n", folder.c_str(), std::strerror(errno));
-        return false;
+    if (watch >= 0) {
+        // The same folder gives the same descriptor back.
+        folders[watch].path = folder;
+        folders[watch].files[file.filename().string()] = path;
+        return true;
     }
-    // The same folder gives the same descriptor back.
-    folders[watch].path = folder;
-    folders[watch].files[file.filename().string()] = path;
-    return true;
+    if (errno == ENOENT) {
+        watchOnceMade(folder, file.filename().string(), path);
+        return true;
+    }
+    std::fprintf(stderr, "watch: cannot watch \"%s\": %s\n", folder.c_str(), std::strerror(errno));
+    return false;
+}
+
+// A folder not made yet is looked for at each poll, as a lost one is.
+void vroFileWatcher::watchOnceMade(const std::string& folder, const std::string& name, const std::string& path)
+{
+    auto known = std::find_if(lost.begin(), lost.end(), [&](const Folder& f) { return f.path == folder; });
+    if (known == lost.end()) {
+        std::fprintf(stderr, "watch: no folder \"%s\" yet; its files are watched once it is made\n", folder.c_str());
+        known = lost.insert(lost.end(), Folder{folder, {}});
+    }
+    known->files[name] = path;
 }
 
 std::vector<std::string> vroFileWatcher::poll()

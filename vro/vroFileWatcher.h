@@ -18,8 +18,10 @@ public:
     vroFileWatcher(const vroFileWatcher&) = delete;
     vroFileWatcher& operator=(const vroFileWatcher&) = delete;
 
-    // Watches one file, which need not exist yet. False, with one line on
-    // standard error, when its folder cannot be watched.
+    // Watches one file, which need not exist yet, nor need its folder: a
+    // folder made later is watched from then on, and all its files count as
+    // written. False, with one line on standard error, when the folder
+    // cannot be watched (not a folder, no permission, no watches left).
     bool watch(const std::string& path);
     // The watched paths, as given to watch, whose file was written, renamed
     // into place or removed since the last poll; each once, in path order.
@@ -34,10 +36,11 @@ private:
         std::map<std::string, std::string> files; // name in the folder -> path as given
     };
 
+    void watchOnceMade(const std::string& folder, const std::string& name, const std::string& path);
     void lose(int watch, std::set<std::string>& changed);
     void findLostFolders(std::set<std::string>& changed);
 
     int descriptor = -1;
     std::map<int, Folder> folders; // by watch descriptor
-    std::vector<Folder> lost;      // gone from their place, looked for at each poll
+    std::vector<Folder> lost;      // gone from their place or not made yet, looked for at each poll
 };

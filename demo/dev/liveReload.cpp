@@ -59,7 +59,8 @@ LiveReload::LiveReload(vroEngine& engine, const std::string& sourceDir) : engine
     const fs::path sourceShaders = fs::path(sourceDir) / "shaders";
     for (const std::string& file : engine.shaderManager->getSourceFiles()) {
         shaderPaths[file] = file;
-        if (hasSource && isFolder(sourceShaders.string()))
+        // Also when shaders/ is not made yet: it is watched once it is.
+        if (hasSource)
             shaderPaths[(sourceShaders / file).string()] = file;
     }
     for (const std::string& file : engine.textureManager->getFileNames())

@@ -76,13 +76,30 @@ TEST(FileWatcher, AFolderRemovedOrRenamedAwayIsWatchedAgainOnceItIsBack)
     EXPECT_EQ(watcher.poll(), justA);
 }
 
-TEST(FileWatcher, AFolderThatDoesNotExistIsNamed)
+// A folder made after the watch began, say a source folder's shaders/.
+TEST(FileWatcher, AFolderNotMadeYetIsNamedOnceAndWatchedWhenItIsMade)
 {
+    TempDir dir;
+    const std::string a = dir.file("later/a.fs").string(), b = dir.file("later/b.fs").string();
     vroFileWatcher watcher;
     testing::internal::CaptureStderr();
-    EXPECT_FALSE(watcher.watch("/nonexistent-folder/x.fs"));
-    EXPECT_EQ(testing::internal::GetCapturedStderr().rfind("watch: cannot watch \"/nonexistent-folder\"", 0), 0u);
+    EXPECT_TRUE(watcher.watch(a));
+    EXPECT_TRUE(watcher.watch(b));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "watch: no folder \"" + dir.file("later").string() + "\" yet; its files are watched once it is made\n");
     EXPECT_TRUE(watcher.poll().empty());
+    std::filesystem::create_directory(dir.file("later"));
+    dir.write("later/a.fs", "made");
+    EXPECT_EQ(watcher.poll(), (std::vector<std::string>{a, b}));
+    dir.write("later/b.fs", "saved");
+    EXPECT_EQ(watcher.poll(), std::vector<std::string>{b});
+
+    // A file on the way to the folder: it can never be made there.
+    dir.write("plain", "");
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(watcher.watch(dir.file("plain/sub/x.fs").string()));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "watch: cannot watch \"" + dir.file("plain/sub").string() + "\": Not a directory\n");
 }
 
 } // namespace

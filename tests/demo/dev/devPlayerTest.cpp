@@ -183,6 +183,23 @@ TEST_F(DevPlayerTest, ShaderEditsReachTheScreenAndBrokenOnesKeepTheLastWorkingPr
     EXPECT_TRUE(centreIs(255, 0, 255));
 }
 
+// A source folder whose shaders/ is made (here: moved in whole) while playing.
+TEST_F(DevPlayerTest, AShadersFolderMadeWhilePlayingIsWatchedFromThen)
+{
+    fs::rename(source.file("shaders"), source.file("made"));
+    testing::internal::CaptureStderr();
+    start();
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("watch: no folder \"" + source.file("shaders").string() + "\" yet"), std::string::npos)
+        << said;
+    ASSERT_TRUE(player->Execute("pause"));
+    ASSERT_TRUE(player->Execute("readout"));
+    EXPECT_FALSE(centreIs(128, 64, 191)) << "the run folder's shaders play";
+    fs::rename(source.file("made"), source.file("shaders"));
+    EXPECT_TRUE(framesUntil([&] { return centreIs(128, 64, 191); }));
+    EXPECT_EQ(player->getLiveReload().getErrors(), "");
+}
+
 TEST_F(DevPlayerTest, TrackEditsReplaceEveryTrackAtTheSameRowAndBrokenTextsKeepThem)
 {
     fs::create_directory(source.file("tracks/old.tracks")); // a folder, no track text
