@@ -289,17 +289,23 @@ std::vector<pid_t> childrenOf(pid_t parent)
     return children;
 }
 
+// The capture's children once it is well under way: the first tenth done,
+// the encoder writing.
+std::vector<pid_t> childrenWhenUnderWay(ChildProcess& program)
+{
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (program.standardError().find(" 10%") == std::string::npos && program.running()
+           && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(20ms);
+    return childrenOf(program.pid());
+}
+
 TEST_F(Capture, InterruptedCaptureLeavesNoFileAndNoEncoder)
 {
     const auto before = filesIn(dir.path());
     ChildProcess program(KELVANDRIX_CAPTURE, dir.path(),
                          {"--fps", "30", "--size", "320x180", "--to", "7", "--out", "v.mp4"});
-    // Well under way: the first tenth done, the encoder writing.
-    const auto deadline = std::chrono::steady_clock::now() + 60s;
-    while (program.standardError().find(" 10%") == std::string::npos && program.running()
-           && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(20ms);
-    const std::vector<pid_t> encoders = childrenOf(program.pid());
+    const std::vector<pid_t> encoders = childrenWhenUnderWay(program);
     ASSERT_EQ(encoders.size(), 1u) << program.standardError();
     kill(program.pid(), SIGINT);
     EXPECT_EQ(program.waitForExit(30s), std::optional<int>(1));
@@ -418,10 +424,7 @@ TEST_F(Capture, AnXServerGoingAwayLeavesNoFileAndNoEncoder)
     ChildProcess program(KELVANDRIX_CAPTURE, dir.path(),
                          {"--fps", "30", "--size", "320x180", "--to", "7", "--out", "v.mp4"});
     setenv("DISPLAY", display.c_str(), 1);
-    while (program.standardError().find(" 10%") == std::string::npos && program.running()
-           && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(20ms);
-    const std::vector<pid_t> encoders = childrenOf(program.pid());
+    const std::vector<pid_t> encoders = childrenWhenUnderWay(program);
     ASSERT_EQ(encoders.size(), 1u) << program.standardError();
     kill(server.pid(), SIGTERM);
     EXPECT_EQ(program.waitForExit(30s), std::optional<int>(1)) << program.standardError();
