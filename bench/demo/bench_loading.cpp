@@ -1,6 +1,7 @@
 // Time from process start to the music starting, split into the engine's
 // construction, the production's registrations and each service's loading,
-// and with the GL driver's shader compilation measured apart. Run it from the
+// and with the GL driver's shader compilation measured apart; then the whole
+// start again with the driver's shader cache empty and warm. Run it from the
 // run folder on a display: scripts/with-display sh -c 'cd build/test/run && ../bench/demo/bench_loading'
 #include "kelvandrixAssets.h"
 #include "vroAudio.h"
@@ -46,15 +47,20 @@ double since(Clock::time_point start)
 }
 
 // The kernel keeps a process's start time in clock ticks (10 ms here), too
-// coarse for the few milliseconds before main: the bench starts a copy of
-// itself and hands it the moment it was spawned, on the clock both share.
+// coarse for the few milliseconds before main: the bench starts copies of
+// itself and hands each the moment it was spawned, on the clock both share.
 constexpr const char* kSpawnedAt = "--spawned-at";
 
-int runTimedCopy(const char* name)
+// What a copy measures: the whole split with the driver's shader cache off,
+// or only process start to music with a cache of the parent's choosing.
+constexpr const char* kSplit = "split";
+constexpr const char* kCached = "cached";
+
+int runTimedCopy(const char* name, const char* mode)
 {
     const std::string spawnedAt = std::to_string(Clock::now().time_since_epoch().count());
     char* const arguments[] = {const_cast<char*>(name), const_cast<char*>(kSpawnedAt),
-                               const_cast<char*>(spawnedAt.c_str()), nullptr};
+                               const_cast<char*>(spawnedAt.c_str()), const_cast<char*>(mode), nullptr};
     pid_t copy = 0;
     if (posix_spawn(&copy, "/proc/self/exe", nullptr, nullptr, arguments, environ) != 0) {
         std::fprintf(stderr, "bench_loading: cannot start a copy of itself\n");
@@ -64,6 +70,59 @@ int runTimedCopy(const char* name)
     if (waitpid(copy, &status, 0) != copy || !WIFEXITED(status))
         return 1;
     return WEXITSTATUS(status);
+}
+
+// Where a copy that measures with the cache leaves its figure for the parent.
+constexpr const char* kFigureFile = "start-ms";
+
+std::vector<double> readFigures(const std::filesystem::path& file)
+{
+    std::vector<double> figures;
+    std::FILE* in = std::fopen(file.c_str(), "r");
+    if (!in)
+        return figures;
+    double figure = 0.0;
+    while (std::fscanf(in, "%lf", &figure) == 1)
+        figures.push_back(figure);
+    std::fclose(in);
+    return figures;
+}
+
+void printCachedStarts(const std::vector<double>& figures)
+{
+    if (figures.size() < 2)
+        return;
+    std::vector<double> warm(figures.begin() + 1, figures.end());
+    std::sort(warm.begin(), warm.end());
+    std::printf("process start to music with the driver's shader cache, compiling included:\n");
+    std::printf("  cache empty (a first run):              %6.1f ms\n", figures.front());
+    std::printf("  cache warm (later runs), median of %zu:   %6.1f ms (%.1f to %.1f; target under 150 ms for all "
+                "but the compiling, which this bounds from above)\n",
+                warm.size(), warm[warm.size() / 2], warm.front(), warm.back());
+}
+
+// With the compiling taken out by the driver's own disk cache, as from a
+// user's second run on, the whole start bounds everything but the compiling
+// from above: it still holds the cache's look-ups. The cache is a fresh
+// folder of its own, filled by the first copy.
+int runCopies(const char* name)
+{
+    if (const int status = runTimedCopy(name, kSplit))
+        return status;
+    char folder[] = "/tmp/bench_loading_cache_XXXXXX";
+    if (!mkdtemp(folder)) {
+        std::fprintf(stderr, "bench_loading: cannot make a folder for the shader cache\n");
+        return 1;
+    }
+    setenv("MESA_SHADER_CACHE_DIR", folder, 1);
+    unsetenv("MESA_SHADER_CACHE_DISABLE");
+    int status = 0;
+    for (int i = 0; i < 6 && status == 0; ++i)
+        status = runTimedCopy(name, kCached);
+    printCachedStarts(readFigures(std::filesystem::path(folder) / kFigureFile));
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+    return status;
 }
 
 double millisecondsSince(const char* spawnedAt)
@@ -229,11 +288,13 @@ void compareClosingPictures()
 
 int main(int argc, char** argv)
 {
-    if (argc != 3 || std::string(argv[1]) != kSpawnedAt)
-        return runTimedCopy(argv[0]);
+    if (argc != 4 || std::string(argv[1]) != kSpawnedAt)
+        return runCopies(argv[0]);
     const double beforeMain = millisecondsSince(argv[2]);
+    const std::string mode = argv[3];
     // Every compile must reach the driver's compiler, not its disk cache.
-    setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);
+    if (mode == kSplit)
+        setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);
     const auto start = Clock::now();
 
     vroEngine engine(1280, 720, "KELVANDRIX", true);
@@ -245,6 +306,16 @@ int main(int argc, char** argv)
     engine.Start();
     const double starting = since(mark);
     const double total = beforeMain + since(start);
+    if (mode != kSplit) {
+        const std::filesystem::path file = std::filesystem::path(std::getenv("MESA_SHADER_CACHE_DIR")) / kFigureFile;
+        std::FILE* out = std::fopen(file.c_str(), "a");
+        const bool written = out && std::fprintf(out, "%.3f\n", total) > 0;
+        if (!out || std::fclose(out) != 0 || !written) {
+            std::fprintf(stderr, "bench_loading: cannot write \"%s\"\n", file.c_str());
+            return 1;
+        }
+        return 0;
+    }
 
     std::printf("process start to main:        %8.1f ms\n", beforeMain);
     std::printf("engine construction (window): %8.1f ms\n", construction);
