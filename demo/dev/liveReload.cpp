@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <set>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -67,6 +68,7 @@ LiveReload::LiveReload(vroEngine& engine, const std::string& sourceDir) : engine
         texturePaths[file] = file;
     for (const auto& entry : shaderPaths)
         watcher.watch(entry.first);
+    recordBrokenPrograms();
     for (const auto& entry : texturePaths)
         watcher.watch(entry.first);
     if (!hasSource)
@@ -113,6 +115,19 @@ void LiveReload::shaderChanged(const std::string& path)
         if (problems.empty())
             std::fprintf(stderr, "shader: rebuilt \"%s\"\n", program.c_str());
     }
+}
+
+void LiveReload::recordBrokenPrograms()
+{
+    std::set<std::string> programs;
+    for (const std::string& file : engine.shaderManager->getSourceFiles())
+        for (const std::string& program : engine.shaderManager->programsUsing(file))
+            programs.insert(program);
+    // Loading named them on standard error already; building again gives the
+    // read-out the same "file:line: message" lines as a broken save.
+    for (const std::string& program : programs)
+        if (!engine.shaderManager->getShader(program)->isBuilt())
+            record("shader " + program, engine.shaderManager->Rebuild(program), nullptr);
 }
 
 void LiveReload::textureChanged(const std::string& file)

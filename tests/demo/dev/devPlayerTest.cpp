@@ -183,6 +183,24 @@ TEST_F(DevPlayerTest, ShaderEditsReachTheScreenAndBrokenOnesKeepTheLastWorkingPr
     EXPECT_TRUE(centreIs(255, 0, 255));
 }
 
+// Broken before the player starts: no last working program to keep, and the
+// message must be on the read-out all the same.
+TEST_F(DevPlayerTest, AShaderBrokenAtTheStartIsOnTheReadoutAndDrawsNothing)
+{
+    source.write("shaders/rm_cubescape.fs", fragment("colour = vec4(0.0, 0.0, 1.0, 1.0) +;"));
+    testing::internal::CaptureStderr();
+    start();
+    testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(player->Execute("pause"));
+    ASSERT_TRUE(player->Execute("readout"));
+    EXPECT_TRUE(centreIs(255, 255, 255)) << "the background of bg_v 1";
+    EXPECT_NE(player->describe().find("rm_cubescape.fs:5: "), std::string::npos) << player->describe();
+
+    source.write("shaders/rm_cubescape.fs", fragment("colour = vec4(0.0, 1.0, 0.0, 1.0);"));
+    EXPECT_TRUE(framesUntil([&] { return centreIs(0, 255, 0); }));
+    EXPECT_EQ(player->getLiveReload().getErrors(), "");
+}
+
 // A source folder whose shaders/ is made (here: moved in whole) while playing.
 TEST_F(DevPlayerTest, AShadersFolderMadeWhilePlayingIsWatchedFromThen)
 {
