@@ -1,5 +1,7 @@
 #include "liveReload.h"
 
+#include "kelvandrixAssets.h"
+
 #include "vroAudio.h"
 #include "vroEngine.h"
 #include "vroShaderManager.h"
@@ -81,9 +83,12 @@ LiveReload::LiveReload(vroEngine& engine, const std::string& sourceDir) : engine
             watcher.watch(file);
         applyTracks();
     }
-    const std::vector<std::string> scores = filesEndingIn(fs::path(sourceDir) / "music", ".score");
-    if (!scores.empty()) {
-        scoreFile = scores.front();
+    // The build renders the score named after the tune (tolvenmark.score to
+    // tolvenmark.mp3); another score beside it is not the production's music.
+    const fs::path score = fs::path(sourceDir) / "music" / fs::path(kTuneFile).replace_extension(".score");
+    std::error_code ignored;
+    if (fs::is_regular_file(score, ignored)) {
+        scoreFile = score.string();
         watcher.watch(scoreFile);
         music = std::make_unique<MusicReload>(*engine.audio);
         music->Request(scoreFile);
