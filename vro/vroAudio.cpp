@@ -75,7 +75,7 @@ bool vroAudio::ReplaceTune(std::vector<uint8_t> wavBytes)
     const double at = std::min(GetPosition(), length);
     const QWORD atByte = BASS_ChannelSeconds2Bytes(fresh, at);
     BASS_ChannelSetPosition(fresh, atByte, BASS_POS_BYTE);
-    if (state == BASS_ACTIVE_PLAYING || state == BASS_ACTIVE_PAUSED)
+    if (state != BASS_ACTIVE_STOPPED)
         BASS_ChannelPlay(fresh, FALSE);
     // A stream never played is stopped, which reads as the music's end: a
     // paused one is played and paused, and put back where the output may
