@@ -146,8 +146,10 @@ void LiveReload::applyTracks()
 {
     const std::string problems = tracks->Apply();
     record("tracks", problems, "tracks");
-    if (problems.empty())
-        std::fprintf(stderr, "tracks: replaced from the track text\n");
+    if (!problems.empty())
+        return;
+    std::fprintf(stderr, "tracks: replaced from the track text\n");
+    record("unread tracks", tracks->getUnread(), "tracks");
 }
 
 void LiveReload::record(const std::string& what, const std::string& problems, const char* tag)

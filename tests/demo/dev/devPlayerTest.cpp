@@ -265,6 +265,24 @@ TEST_F(DevPlayerTest, TrackEditsReplaceEveryTrackAtTheSameRowAndBrokenTextsKeepT
     EXPECT_EQ(audio().getSyncValue("part"), 3.0f);
 }
 
+// A misspelt track name plays nowhere, in this player or the production.
+TEST_F(DevPlayerTest, ATrackThatNothingReadsIsNamed)
+{
+    start();
+    ASSERT_TRUE(player->Execute("pause"));
+    source.write("tracks/kelvandrix.tracks", std::string(kTracks) + "track shader_a\n0:0:0 1 step\n");
+    EXPECT_TRUE(framesUntil([&] {
+        return player->getLiveReload().getErrors().find(
+                   "kelvandrix.tracks:10: track \"shader_a\" is read by nothing in the production\n")
+               != std::string::npos;
+    })) << player->getLiveReload().getErrors();
+    EXPECT_EQ(audio().getSyncValue("shader_A"), 0.5f) << "the tracks are replaced all the same";
+
+    source.write("tracks/kelvandrix.tracks", kTracks);
+    EXPECT_TRUE(framesUntil([&] { return player->getLiveReload().getErrors().empty(); }))
+        << player->getLiveReload().getErrors();
+}
+
 TEST_F(DevPlayerTest, SeeksLandOnTheBeatGridAndLoopsAndPauseHoldTheRow)
 {
     start();
