@@ -1,6 +1,9 @@
 # The sync tracks of the production, compiled from their text form: every
 # *.tracks file in data/tracks/, the set the development player plays.
 file(GLOB tracks_texts LIST_DIRECTORIES false CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tracks/*.tracks)
+# Hidden files are editors' own (Emacs locks a file being edited with a
+# dangling link ".#NAME"), not texts.
+list(FILTER tracks_texts EXCLUDE REGEX "/\\.[^/]*$")
 if(NOT tracks_texts)
   message(FATAL_ERROR "tracks: no track text (*.tracks) in \"${CMAKE_CURRENT_SOURCE_DIR}/tracks\"")
 endif()

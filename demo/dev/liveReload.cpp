@@ -24,13 +24,15 @@ bool isFolder(const std::string& path)
 }
 
 // The files of one kind in a folder, in name order; a folder named like
-// one is none of them.
+// one is none of them, nor is a hidden file: editors keep their own there
+// (Emacs locks a file being edited with a dangling link ".#NAME").
 std::vector<std::string> filesEndingIn(const fs::path& folder, const std::string& extension)
 {
     std::vector<std::string> found;
     std::error_code ignored;
     for (fs::directory_iterator entry(folder, ignored), end; !ignored && entry != end; entry.increment(ignored))
-        if (entry->path().extension() == extension && !entry->is_directory(ignored))
+        if (entry->path().extension() == extension && entry->path().filename().string()[0] != '.'
+            && !entry->is_directory(ignored))
             found.push_back(entry->path().string());
     std::sort(found.begin(), found.end());
     return found;
