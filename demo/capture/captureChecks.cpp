@@ -69,10 +69,9 @@ bool checkBeforeLoading(const CaptureOptions& options)
             return fail("\"" + file + "\" is a folder, not a file; a name ending in / writes pictures into a folder");
     if (!options.statsCsv.empty() && !canWriteFolder(folderOf(options.statsCsv)))
         return fail("cannot write into the folder of \"" + options.statsCsv + "\"");
-    if (!options.audioOnly)
+    if (!options.audioOnly) {
         if (const std::optional<std::string> problem = missingDisplay())
             return fail(*problem);
-    if (!options.audioOnly) {
         const int largest = largestPictureSide();
         if (options.width > largest || options.height > largest)
             return fail("--size " + std::to_string(options.width) + "x" + std::to_string(options.height)
