@@ -14,8 +14,12 @@ add_custom_command(OUTPUT ${music_wav}
   DEPENDS synth ${music_score}
   COMMENT "Rendering the tune from ${music_score}"
   VERBATIM)
+# lame writes beside the WAV and the result is renamed into the run folder
+# only once it has succeeded: a failed encoding leaves the last good tune.
+set(music_partial ${CMAKE_CURRENT_BINARY_DIR}/tolvenmark.mp3.partial)
 add_custom_command(OUTPUT ${music_mp3}
-  COMMAND ${LAME_EXECUTABLE} --silent --noreplaygain -V2 ${music_wav} ${music_mp3}
+  COMMAND ${LAME_EXECUTABLE} --silent --noreplaygain -V2 ${music_wav} ${music_partial}
+  COMMAND ${CMAKE_COMMAND} -E rename ${music_partial} ${music_mp3}
   DEPENDS ${music_wav}
   COMMENT "Encoding tolvenmark.mp3"
   VERBATIM)

@@ -69,13 +69,21 @@ bool vroAudio::ReplaceTune(std::vector<uint8_t> wavBytes)
     const HSTREAM fresh = BASS_StreamCreateFile(TRUE, wavBytes.data(), 0, wavBytes.size(), 0);
     if (fresh == 0)
         return false;
-    const bool playing = BASS_ChannelIsActive(stream) == BASS_ACTIVE_PLAYING;
+    const DWORD state = BASS_ChannelIsActive(stream);
     const double length = BASS_ChannelBytes2Seconds(fresh, BASS_ChannelGetLength(fresh, BASS_POS_BYTE));
     // A shorter tune goes on from its end: the player sees the music ended.
     const double at = std::min(GetPosition(), length);
-    BASS_ChannelSetPosition(fresh, BASS_ChannelSeconds2Bytes(fresh, at), BASS_POS_BYTE);
-    if (playing)
+    const QWORD atByte = BASS_ChannelSeconds2Bytes(fresh, at);
+    BASS_ChannelSetPosition(fresh, atByte, BASS_POS_BYTE);
+    if (state != BASS_ACTIVE_STOPPED)
         BASS_ChannelPlay(fresh, FALSE);
+    // A stream never played is stopped, which reads as the music's end: a
+    // paused one is played and paused, and put back where the output may
+    // have got a hair beyond meanwhile.
+    if (state == BASS_ACTIVE_PAUSED) {
+        BASS_ChannelPause(fresh);
+        BASS_ChannelSetPosition(fresh, atByte, BASS_POS_BYTE);
+    }
     BASS_StreamFree(stream);
     stream = fresh;
     // The old image goes only after the stream that read it.

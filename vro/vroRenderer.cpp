@@ -32,7 +32,8 @@ vroRenderer::vroRenderer(vroEngine* owner) : engine(owner)
 void vroRenderer::Render(vroAbstractBaseRenderable& renderable, std::string shaderName)
 {
     vroShaderProgram* program = engine->shaderManager->getShader(std::move(shaderName));
-    program->Use(engine);
+    if (!program->Use(engine))
+        return;
     glEnable(GL_DEPTH_TEST);
     if (renderable.node) {
         const glm::mat4 identity(1.0f);
@@ -44,7 +45,8 @@ void vroRenderer::Render(vroAbstractBaseRenderable& renderable, std::string shad
 void vroRenderer::Render(vroCamera& camera, vroAbstractBaseRenderable& renderable, std::string shaderName)
 {
     vroShaderProgram* program = engine->shaderManager->getShader(std::move(shaderName));
-    program->Use(engine);
+    if (!program->Use(engine))
+        return;
     glEnable(GL_DEPTH_TEST);
     if (renderable.node) {
         const glm::mat4 model = renderable.node->getModelMatrix();

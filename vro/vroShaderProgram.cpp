@@ -99,8 +99,10 @@ std::string vroShaderProgram::Link()
     return log.empty() ? std::string("linking failed without a log") : log;
 }
 
-void vroShaderProgram::Use(vroEngine* engine)
+bool vroShaderProgram::Use(vroEngine* engine)
 {
+    if (!isBuilt())
+        return false;
     glUseProgram(id);
     const glm::ivec2 size = engine->window->getDimensions();
     glUniform2f(location(id, "uResolution"), static_cast<float>(size.x), static_cast<float>(size.y));
@@ -118,4 +120,5 @@ void vroShaderProgram::Use(vroEngine* engine)
         const GLint syncLocation = location(id, uniform);
         glUniform1f(syncLocation, engine->audio->getSyncValue(track));
     }
+    return true;
 }

@@ -33,8 +33,10 @@ public:
     // Returns the link log when linking fails, an empty text otherwise.
     std::string Link();
     // Makes the program current and sets the per-frame uniforms: resolution,
-    // time, the six channel samplers and the four sync values.
-    void Use(vroEngine* engine);
+    // time, the six channel samplers and the four sync values. False, with
+    // nothing changed, for a program that did not build: GL would keep the
+    // program before it current, and a draw would run that one instead.
+    bool Use(vroEngine* engine);
     // Whether both stages compiled and the program linked.
     bool isBuilt() const { return problems.empty(); }
     // What went wrong, one line each, as "file:line: message" where the

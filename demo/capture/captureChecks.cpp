@@ -1,5 +1,6 @@
 #include "captureChecks.h"
 
+#include "displayCheck.h"
 #include "outputFiles.h"
 #include "vroWindow.h"
 
@@ -8,29 +9,8 @@
 #include <filesystem>
 
 #include <epoxy/gl.h>
-#include <GLFW/glfw3.h>
 
 namespace {
-
-std::string displayProblem;
-
-void keepDisplayProblem(int, const char* description)
-{
-    displayProblem = description;
-}
-
-// Whether a window system can be had; else displayProblem says what GLFW
-// has against it. Asked quietly first, since the window would say it in two
-// lines and exit.
-bool displayAvailable()
-{
-    GLFWerrorfun previous = glfwSetErrorCallback(keepDisplayProblem);
-    const bool available = glfwInit() == GLFW_TRUE;
-    if (available)
-        glfwTerminate();
-    glfwSetErrorCallback(previous);
-    return available;
-}
 
 bool fail(const std::string& problem)
 {
@@ -89,9 +69,9 @@ bool checkBeforeLoading(const CaptureOptions& options)
             return fail("\"" + file + "\" is a folder, not a file; a name ending in / writes pictures into a folder");
     if (!options.statsCsv.empty() && !canWriteFolder(folderOf(options.statsCsv)))
         return fail("cannot write into the folder of \"" + options.statsCsv + "\"");
-    if (!options.audioOnly && !displayAvailable())
-        return fail("no display to draw on (" + displayProblem + "); run it on one, e.g. under scripts/with-display");
     if (!options.audioOnly) {
+        if (const std::optional<std::string> problem = missingDisplay())
+            return fail(*problem);
         const int largest = largestPictureSide();
         if (options.width > largest || options.height > largest)
             return fail("--size " + std::to_string(options.width) + "x" + std::to_string(options.height)

@@ -105,6 +105,10 @@ std::optional<CaptureOptions> parseCaptureOptions(int argc, char** argv, std::st
             }
             if (!applyValue(name, *value, options, error))
                 return std::nullopt;
+        } else if (std::strcmp(argv[i - 1], "--stats") == 0 && argv[i][0] != '-') {
+            // Taken for a file name, which it is, not for an option.
+            error = "--stats takes a CSV file only by a name ending in .csv, not \"" + std::string(argv[i]) + "\"";
+            return std::nullopt;
         } else {
             error = "unknown option \"" + std::string(argv[i]) + "\"";
             return std::nullopt;

@@ -1,5 +1,7 @@
 #include "liveReload.h"
 
+#include "kelvandrixAssets.h"
+
 #include "vroAudio.h"
 #include "vroEngine.h"
 #include "vroShaderManager.h"
@@ -8,6 +10,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <set>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -21,13 +24,15 @@ bool isFolder(const std::string& path)
 }
 
 // The files of one kind in a folder, in name order; a folder named like
-// one is none of them.
+// one is none of them, nor is a hidden file: editors keep their own there
+// (Emacs locks a file being edited with a dangling link ".#NAME").
 std::vector<std::string> filesEndingIn(const fs::path& folder, const std::string& extension)
 {
     std::vector<std::string> found;
     std::error_code ignored;
     for (fs::directory_iterator entry(folder, ignored), end; !ignored && entry != end; entry.increment(ignored))
-        if (entry->path().extension() == extension && !entry->is_directory(ignored))
+        if (entry->path().extension() == extension && entry->path().filename().string()[0] != '.'
+            && !entry->is_directory(ignored))
             found.push_back(entry->path().string());
     std::sort(found.begin(), found.end());
     return found;
@@ -67,6 +72,7 @@ LiveReload::LiveReload(vroEngine& engine, const std::string& sourceDir) : engine
         texturePaths[file] = file;
     for (const auto& entry : shaderPaths)
         watcher.watch(entry.first);
+    recordBrokenPrograms();
     for (const auto& entry : texturePaths)
         watcher.watch(entry.first);
     if (!hasSource)
@@ -79,9 +85,12 @@ LiveReload::LiveReload(vroEngine& engine, const std::string& sourceDir) : engine
             watcher.watch(file);
         applyTracks();
     }
-    const std::vector<std::string> scores = filesEndingIn(fs::path(sourceDir) / "music", ".score");
-    if (!scores.empty()) {
-        scoreFile = scores.front();
+    // The build renders the score named after the tune (tolvenmark.score to
+    // tolvenmark.mp3); another score beside it is not the production's music.
+    const fs::path score = fs::path(sourceDir) / "music" / fs::path(kTuneFile).replace_extension(".score");
+    std::error_code ignored;
+    if (fs::is_regular_file(score, ignored)) {
+        scoreFile = score.string();
         watcher.watch(scoreFile);
         music = std::make_unique<MusicReload>(*engine.audio);
         music->Request(scoreFile);
@@ -115,6 +124,19 @@ void LiveReload::shaderChanged(const std::string& path)
     }
 }
 
+void LiveReload::recordBrokenPrograms()
+{
+    std::set<std::string> programs;
+    for (const std::string& file : engine.shaderManager->getSourceFiles())
+        for (const std::string& program : engine.shaderManager->programsUsing(file))
+            programs.insert(program);
+    // Loading named them on standard error already; building again gives the
+    // read-out the same "file:line: message" lines as a broken save.
+    for (const std::string& program : programs)
+        if (!engine.shaderManager->getShader(program)->isBuilt())
+            record("shader " + program, engine.shaderManager->Rebuild(program), nullptr);
+}
+
 void LiveReload::textureChanged(const std::string& file)
 {
     const bool replaced = engine.textureManager->ReloadFile(file) > 0;
@@ -126,8 +148,10 @@ void LiveReload::applyTracks()
 {
     const std::string problems = tracks->Apply();
     record("tracks", problems, "tracks");
-    if (problems.empty())
-        std::fprintf(stderr, "tracks: replaced from the track text\n");
+    if (!problems.empty())
+        return;
+    std::fprintf(stderr, "tracks: replaced from the track text\n");
+    record("unread tracks", tracks->getUnread(), "tracks");
 }
 
 void LiveReload::record(const std::string& what, const std::string& problems, const char* tag)

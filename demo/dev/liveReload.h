@@ -32,6 +32,8 @@ public:
 
 private:
     void shaderChanged(const std::string& path);
+    // Programs that did not build at loading: on the read-out as after a save.
+    void recordBrokenPrograms();
     void textureChanged(const std::string& file);
     void applyTracks();
     void record(const std::string& what, const std::string& problems, const char* tag);

@@ -2,6 +2,7 @@
 // read-out, for editing it while it plays.
 #include "devOptions.h"
 #include "devPlayer.h"
+#include "displayCheck.h"
 
 #include <cstdio>
 #include <string>
@@ -19,6 +20,10 @@ int main(int argc, char** argv)
     if (options->help) {
         std::fputs(DevOptions::helpText(KELVANDRIX_DATA_DIR).c_str(), stdout);
         return 0;
+    }
+    if (const std::optional<std::string> problem = missingDisplay()) {
+        std::fprintf(stderr, "dev: %s\n", problem->c_str());
+        return 1;
     }
     DevPlayer player(*options);
     player.Run();

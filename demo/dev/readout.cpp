@@ -43,7 +43,8 @@ void Readout::Draw(vroFSQuad& quad)
     if (!visible || shownText.empty() || !canvas)
         return;
     canvas->BindToUnit(VRO_CHANNEL_TEXT_DEBUG);
-    engine.shaderManager->getShader("debugtext")->Use(&engine);
+    if (!engine.shaderManager->getShader("debugtext")->Use(&engine))
+        return;
     // The production's last pass left its depth at the quad's own: over it,
     // the same quad would fail the depth test. Every pass of the production
     // turns the test on again for itself.

@@ -48,5 +48,10 @@ std::string TrackReload::Apply()
         keys[track.name] = track.keys;
     if (!audio.replaceSyncTracks(keys))
         return "tracks: not replaced, memory ran out\n";
+    // The production reads its tracks by name and skips the others, too.
+    unread.clear();
+    for (const TextTrack& track : text.tracks())
+        if (!audio.getSyncTrack(track.name))
+            unread += track.origin + ": track \"" + track.name + "\" is read by nothing in the production\n";
     return {};
 }

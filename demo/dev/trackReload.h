@@ -16,8 +16,13 @@ public:
     // all tracks. The problems as "file:line: message" lines, empty when the
     // tracks were replaced.
     std::string Apply();
+    // The tracks of the texts that nothing reads (a misspelt name), one
+    // "file:line: message" line each, as of the last Apply that replaced
+    // the tracks.
+    const std::string& getUnread() const { return unread; }
 
 private:
     vroAudio& audio;
     std::vector<std::string> files;
+    std::string unread;
 };

@@ -238,6 +238,31 @@ TEST_F(vroAudioTest, SeekToLandsOnTheSampleAndTheRowFollows)
     EXPECT_EQ(audio.GetPosition(), 14700.0 / 44100.0);
 }
 
+// The development player swaps in a rendered score whatever the transport
+// does: a paused tune must stay paused at its place, not read as ended.
+TEST_F(vroAudioTest, AReplacedTuneKeepsThePositionAndWhetherItPlays)
+{
+    using namespace bass_testing;
+    const std::string wav = riffWave(wavFormat(2, 44100)
+                                     + wavChunk("data", wavSamples(std::vector<int16_t>(2 * 44100, 0))));
+    vroAudio audio;
+    load(audio, "tune.mp3", {44100, 2, 2.0});
+    audio.Play();
+    audio.Pause();
+    ASSERT_TRUE(audio.SeekTo(0.25));
+    ASSERT_TRUE(audio.ReplaceTune(std::vector<uint8_t>(wav.begin(), wav.end())));
+    EXPECT_EQ(audio.GetLength(), 1.0);
+    EXPECT_TRUE(audio.IsOK()) << "paused, not ended";
+    sleepSeconds(0.05);
+    EXPECT_EQ(audio.GetPosition(), 0.25);
+
+    audio.Play();
+    ASSERT_TRUE(audio.ReplaceTune(std::vector<uint8_t>(wav.begin(), wav.end())));
+    sleepSeconds(0.05);
+    EXPECT_TRUE(audio.IsOK());
+    EXPECT_GT(audio.GetPosition(), 0.25) << "still playing";
+}
+
 TEST_F(vroAudioTest, LevelIsTheMeanOfBothChannels)
 {
     vroAudio audio;

@@ -53,11 +53,15 @@ protected:
         dir.write("matrix.vs", kMatrixVertex);
         dir.write("red.fs", kRedFragment);
         dir.write("green.fs", kGreenFragment);
+        dir.write("broken.fs", "#version 410 core\nvoid main() { not glsl }");
         engine().shaderManager->addShader("red", "matrix.vs", "red.fs");
         engine().shaderManager->addShader("green", "matrix.vs", "green.fs");
+        engine().shaderManager->addShader("broken", "matrix.vs", "broken.fs");
         vroProgressBar bar(engine().window.get());
         bar.AddSteps(engine().shaderManager->HowManyItems());
+        ::testing::internal::CaptureStderr();
         engine().shaderManager->Load(bar);
+        ::testing::internal::GetCapturedStderr();
     }
 
     GLuint program(const char* name) { return engine().shaderManager->getShader(name)->id; }
@@ -123,6 +127,19 @@ TEST_F(RendererTest, SecondFullScreenPassWithoutDepthClearChangesNothing)
     engine().window->clear();
     engine().renderer->Render(*engine().quad, "green");
     EXPECT_PIXEL_NEAR(readPixel(80, 45), 0, 255, 0, 255);
+}
+
+// GL keeps the program before a failed one current: drawing would run that
+// one (the post pass fed its own output, the loading screen stayed on).
+TEST_F(RendererTest, AProgramThatDidNotBuildDrawsNothing)
+{
+    vroCamera camera(engine().window->getDimensions());
+    engine().window->clear();
+    engine().renderer->Render(*engine().quad, "red");
+    engine().window->clear(glm::vec3(0.0f, 0.0f, 1.0f));
+    engine().renderer->Render(*engine().quad, "broken");
+    engine().renderer->Render(camera, *engine().quad, "broken");
+    EXPECT_PIXEL_NEAR(readPixel(80, 45), 0, 0, 255, 255);
 }
 
 TEST_F(RendererTest, UnknownProgramNameThrows)

@@ -20,7 +20,8 @@ const char* const kUsage
       "       synctrack dump [--base NAME] FILE.track...\n"
       "       synctrack check FILE.track...\n"
       "build compiles the track texts (format: tools/synctrack/README.md) into one\n"
-      "DIR/NAME_TRACK.track per track; --base and --out have no default. dump prints\n"
+      "DIR/NAME_TRACK.track per track and removes the NAME_*.track files of tracks the\n"
+      "texts no longer have; --base and --out have no default. dump prints\n"
       "track files as text, each track named after its file without \".track\" and,\n"
       "when --base NAME is given, without \"NAME_\" (default: no base). check names\n"
       "every file the player would have to repair.\n"
@@ -154,6 +155,57 @@ int writeOutputs(const std::vector<Output>& outputs, std::ostream& err)
     return kStatusDone;
 }
 
+// The file name without ".track", and without "BASE_" when a base is given.
+bool trackNameOf(const std::string& file, const std::string& base, std::string& name)
+{
+    name = fs::path(file).filename().string();
+    const std::string suffix = ".track";
+    if (name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+        name.erase(name.size() - suffix.size());
+    if (base.empty())
+        return true;
+    const std::string prefix = base + "_";
+    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0)
+        return false;
+    name.erase(0, prefix.size());
+    return true;
+}
+
+// The player opens every track it knows by name: a file of this base that
+// the text no longer defines would go on playing its old keys.
+int removeStaleTracks(const fs::path& outDir, const std::string& base, const std::vector<Output>& outputs,
+                      std::ostream& err)
+{
+    std::vector<fs::path> stale;
+    std::error_code error;
+    for (fs::directory_iterator entry(outDir, error), end; !error && entry != end; entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        std::string track;
+        const bool ofBase = entry->path().extension() == ".track" && trackNameOf(name, base, track);
+        bool written = false;
+        for (const Output& output : outputs)
+            written = written || output.path.filename() == name;
+        std::error_code ignored;
+        if (ofBase && !written && !entry->is_directory(ignored))
+            stale.push_back(outDir / name);
+    }
+    if (error) {
+        err << "synctrack: cannot read the folder \"" << outDir.string() << "\": " << error.message() << "\n";
+        return kStatusFailure;
+    }
+    for (const fs::path& path : stale) {
+        const bool removed = fs::remove(path, error);
+        if (error) {
+            err << "synctrack: cannot remove \"" << path.string() << "\", a track the text no longer has: "
+                << error.message() << "\n";
+            return kStatusFailure;
+        }
+        if (removed)
+            err << "synctrack: removed \"" << path.string() << "\", a track the text no longer has\n";
+    }
+    return kStatusDone;
+}
+
 int runBuild(const std::vector<std::string>& args, std::ostream& err)
 {
     Arguments arguments;
@@ -200,23 +252,8 @@ int runBuild(const std::vector<std::string>& args, std::ostream& err)
         err << "synctrack: cannot make \"" << outDir.string() << "\": " << dirError.message() << "\n";
         return kStatusFailure;
     }
-    return writeOutputs(outputs, err);
-}
-
-// The file name without ".track", and without "BASE_" when a base is given.
-bool trackNameOf(const std::string& file, const std::string& base, std::string& name)
-{
-    name = fs::path(file).filename().string();
-    const std::string suffix = ".track";
-    if (name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
-        name.erase(name.size() - suffix.size());
-    if (base.empty())
-        return true;
-    const std::string prefix = base + "_";
-    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0)
-        return false;
-    name.erase(0, prefix.size());
-    return true;
+    const int status = writeOutputs(outputs, err);
+    return status == kStatusDone ? removeStaleTracks(outDir, base, outputs, err) : status;
 }
 
 int runDump(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)

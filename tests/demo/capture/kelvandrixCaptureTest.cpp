@@ -210,6 +210,7 @@ TEST_F(Capture, BadInputIsOneLineAndWritesNothing)
         {{"--size", "0x36"}, 2, "capture: --size needs WIDTHxHEIGHT"},
         {{"--size", "64x"}, 2, "capture: --size needs WIDTHxHEIGHT"},
         {{"--stats=v.mp4", "--out", "./v.mp4"}, 2, "capture: --stats and --out name the same file"},
+        {{"--stats", "costs.txt"}, 2, "capture: --stats takes a CSV file only by a name ending in .csv, not \"costs.txt\""},
         {{"--size", "99998x99998"}, 1, "is beyond the largest picture this OpenGL renders"},
         {{"--size", "63x36", "--out", "v.mp4"}, 1, "is odd; H.264 video in yuv420p needs an even width and height"},
         {{"--from", "3", "--to", "2", "--out", "v.mp4"}, 1, "holds no frame"},

@@ -183,6 +183,24 @@ TEST_F(DevPlayerTest, ShaderEditsReachTheScreenAndBrokenOnesKeepTheLastWorkingPr
     EXPECT_TRUE(centreIs(255, 0, 255));
 }
 
+// Broken before the player starts: no last working program to keep, and the
+// message must be on the read-out all the same.
+TEST_F(DevPlayerTest, AShaderBrokenAtTheStartIsOnTheReadoutAndDrawsNothing)
+{
+    source.write("shaders/rm_cubescape.fs", fragment("colour = vec4(0.0, 0.0, 1.0, 1.0) +;"));
+    testing::internal::CaptureStderr();
+    start();
+    testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(player->Execute("pause"));
+    ASSERT_TRUE(player->Execute("readout"));
+    EXPECT_TRUE(centreIs(255, 255, 255)) << "the background of bg_v 1";
+    EXPECT_NE(player->describe().find("rm_cubescape.fs:5: "), std::string::npos) << player->describe();
+
+    source.write("shaders/rm_cubescape.fs", fragment("colour = vec4(0.0, 1.0, 0.0, 1.0);"));
+    EXPECT_TRUE(framesUntil([&] { return centreIs(0, 255, 0); }));
+    EXPECT_EQ(player->getLiveReload().getErrors(), "");
+}
+
 // A source folder whose shaders/ is made (here: moved in whole) while playing.
 TEST_F(DevPlayerTest, AShadersFolderMadeWhilePlayingIsWatchedFromThen)
 {
@@ -203,7 +221,10 @@ TEST_F(DevPlayerTest, AShadersFolderMadeWhilePlayingIsWatchedFromThen)
 TEST_F(DevPlayerTest, TrackEditsReplaceEveryTrackAtTheSameRowAndBrokenTextsKeepThem)
 {
     fs::create_directory(source.file("tracks/old.tracks")); // a folder, no track text
+    // Emacs's lock on a text with unsaved changes: a dangling link.
+    fs::create_symlink("user@host.123:1700000000", source.file("tracks/.#kelvandrix.tracks"));
     start();
+    EXPECT_EQ(player->getLiveReload().getErrors(), "");
     ASSERT_TRUE(player->Execute("pause"));
     ASSERT_TRUE(player->Execute("seek-bar 1"));
     frames(1);
@@ -245,6 +266,24 @@ TEST_F(DevPlayerTest, TrackEditsReplaceEveryTrackAtTheSameRowAndBrokenTextsKeepT
     frames(2);
     EXPECT_EQ(audio().getSyncValue("shader_A"), 0.25f);
     EXPECT_EQ(audio().getSyncValue("part"), 3.0f);
+}
+
+// A misspelt track name plays nowhere, in this player or the production.
+TEST_F(DevPlayerTest, ATrackThatNothingReadsIsNamed)
+{
+    start();
+    ASSERT_TRUE(player->Execute("pause"));
+    source.write("tracks/kelvandrix.tracks", std::string(kTracks) + "track shader_a\n0:0:0 1 step\n");
+    EXPECT_TRUE(framesUntil([&] {
+        return player->getLiveReload().getErrors().find(
+                   "kelvandrix.tracks:10: track \"shader_a\" is read by nothing in the production\n")
+               != std::string::npos;
+    })) << player->getLiveReload().getErrors();
+    EXPECT_EQ(audio().getSyncValue("shader_A"), 0.5f) << "the tracks are replaced all the same";
+
+    source.write("tracks/kelvandrix.tracks", kTracks);
+    EXPECT_TRUE(framesUntil([&] { return player->getLiveReload().getErrors().empty(); }))
+        << player->getLiveReload().getErrors();
 }
 
 TEST_F(DevPlayerTest, SeeksLandOnTheBeatGridAndLoopsAndPauseHoldTheRow)
@@ -340,6 +379,8 @@ TEST_F(DevPlayerTest, ScoreEditsPlayFromTheSameMusicTimeAndBrokenScoresKeepTheMu
     constexpr double kSecondsPerBar = 4.0 * 60.0 / 127.0;
     fs::create_directories(source.file("music"));
     source.write("music/tolvenmark.score", "tempo 127\nbars 16\n");
+    // The build renders the score named after the tune; a draft beside it is not the music.
+    source.write("music/a-draft.score", "tempo 127\nbars 4\n");
     start();
     ASSERT_TRUE(framesUntil([&] { return !player->getLiveReload().isRenderingMusic(); }, 60s));
     EXPECT_NEAR(audio().GetLength(), 16 * kSecondsPerBar, 1e-3) << "the source folder's score plays from the start";

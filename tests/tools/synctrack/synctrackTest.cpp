@@ -150,6 +150,26 @@ TEST_F(SynctrackTest, BuildReportsEveryFaultAcrossFiles)
                                + "\" makes a file name longer than 1023 characters, which the player never opens\n");
 }
 
+// The player reads every track it knows from its file: one left behind by
+// an earlier text would play keys the text no longer has.
+TEST_F(SynctrackTest, BuildLeavesExactlyTheTextsTracksOfItsBase)
+{
+    ASSERT_EQ(build("track part\n0 1 step\ntrack palette\n0 2 step\n").status, kStatusDone);
+    dir.write("out/other_palette.track", "kept");
+    dir.write("out/demo_notes.txt", "kept");
+    const Result refused = build("track part\n0 1 bounce\n");
+    EXPECT_EQ(refused.status, kStatusFindings);
+    EXPECT_TRUE(std::filesystem::exists(dir.file("out/demo_palette.track")));
+
+    const Result result = build("track part\n0 3 step\n");
+    ASSERT_EQ(result.status, kStatusDone) << result.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out/demo_palette.track")));
+    EXPECT_EQ(result.err, "synctrack: removed \"out/demo_palette.track\", a track the text no longer has\n");
+    EXPECT_EQ(run({"dump", "--base", "demo", "out/demo_part.track"}).out, "track part\n0:0:0       3             step\n");
+    EXPECT_EQ(readFile(dir.file("out/other_palette.track")), "kept");
+    EXPECT_EQ(readFile(dir.file("out/demo_notes.txt")), "kept");
+}
+
 TEST_F(SynctrackTest, CommandLineMistakesAreUsageErrors)
 {
     dir.write("tracks.txt", "track a\n");

@@ -1,0 +1,26 @@
+#include "displayCheck.h"
+
+#include <GLFW/glfw3.h>
+
+namespace {
+
+std::string complaint;
+
+void keepComplaint(int, const char* description)
+{
+    complaint = description;
+}
+
+} // namespace
+
+std::optional<std::string> missingDisplay()
+{
+    GLFWerrorfun previous = glfwSetErrorCallback(keepComplaint);
+    const bool available = glfwInit() == GLFW_TRUE;
+    if (available)
+        glfwTerminate();
+    glfwSetErrorCallback(previous);
+    if (available)
+        return std::nullopt;
+    return "no display to draw on (" + complaint + "); run it on one, e.g. under scripts/with-display";
+}

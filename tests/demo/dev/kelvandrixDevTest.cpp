@@ -1,0 +1,27 @@
+// The development player's program run whole: what a maker meets before
+// any frame, on a machine without a display.
+#include "childProcess.h"
+#include "testFiles.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+using namespace std::chrono_literals;
+
+TEST(DevProgram, WithoutADisplayOneLineSaysHowToGetOne)
+{
+    TempDir dir;
+    const std::string display = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
+    unsetenv("DISPLAY");
+    ChildProcess program(KELVANDRIX_DEV, dir.path(), {"--commands", "-"});
+    const std::optional<int> status = program.waitForExit(60s);
+    setenv("DISPLAY", display.c_str(), 1);
+    EXPECT_EQ(status, std::optional<int>(1));
+    const std::string error = program.standardError();
+    EXPECT_EQ(error.rfind("dev: no display to draw on (", 0), 0u) << error;
+    EXPECT_NE(error.find("scripts/with-display"), std::string::npos) << error;
+    EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1) << error;
+}
