@@ -2,6 +2,7 @@
 // read-out, for editing it while it plays.
 #include "devOptions.h"
 #include "devPlayer.h"
+#include "vroUtils.h"
 
 #include <cstdio>
 #include <string>
@@ -9,6 +10,8 @@
 
 int main(int argc, char** argv)
 {
+    // Before anything is opened: the command file comes before the engine.
+    vroUtils::SettleStandardStreams();
     const std::vector<std::string> args(argv + 1, argv + argc);
     std::string error;
     const std::optional<DevOptions> options = DevOptions::parse(args, KELVANDRIX_DATA_DIR, error);

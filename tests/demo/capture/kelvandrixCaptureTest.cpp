@@ -279,6 +279,16 @@ TEST_F(Capture, BadInputIsOneLineAndWritesNothing)
     EXPECT_EQ(filesIn(dir.path()), before);
 }
 
+// Started with standard error closed, the capture's display connection took
+// its number and the first message was written into it: the capture hung.
+TEST_F(Capture, AClosedStandardErrorTakesNoConnectionOrFile)
+{
+    const std::string status = runCommand("cd '" + dir.path().string() + "' && timeout -k 5 60 '" KELVANDRIX_CAPTURE
+                                          "' --fps 10 --size 64x36 --to 1 --out v.mp4 >/dev/null 2>&-; echo $?");
+    EXPECT_EQ(status, "0\n");
+    EXPECT_EQ(probe("v.mp4", "v", "nb_read_frames"), "nb_read_frames=10\n");
+}
+
 // The process ids of a process's children, from /proc.
 std::vector<pid_t> childrenOf(pid_t parent)
 {
