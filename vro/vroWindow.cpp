@@ -88,6 +88,9 @@ void vroWindow::CreateWindow()
     if (epoxy_gl_version() < kMinimumGLVersion || !(profile & GL_CONTEXT_CORE_PROFILE_BIT))
         fail("the OpenGL context is below 4.1 core");
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    // The context's first viewport is the size asked for, also when a full
+    // screen window took the size of a screen without that mode.
+    glViewport(0, 0, framebufferSize.x, framebufferSize.y);
     clear();
 }
 

@@ -63,6 +63,22 @@ TEST_F(WindowTest, HiddenWindowHasTheSizeAskedForEvenBeyondTheScreen)
     GLTest::SetUpTestSuite();
 }
 
+// A screen without a mode of the size asked for: the window takes the
+// screen's size, and drawing must cover all of it, not a corner.
+TEST_F(WindowTest, FullScreenWindowOfAnotherSizeThanTheScreenHasItsViewportOverAllOfIt)
+{
+    GLTest::TearDownTestSuite();
+    {
+        vroWindow fullScreen(64, 48, "full screen", true);
+        const glm::ivec2 size = fullScreen.getDimensions();
+        ASSERT_NE(size, glm::ivec2(64, 48)) << "the display's screen has a 64x48 mode";
+        GLint viewport[4] = {};
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        EXPECT_EQ(glm::ivec2(viewport[2], viewport[3]), size);
+    }
+    GLTest::SetUpTestSuite();
+}
+
 TEST_F(WindowTest, ClearVariantsSetColourAndAlpha)
 {
     window().clear(glm::vec3(1.0f, 0.5f, 0.0f));
