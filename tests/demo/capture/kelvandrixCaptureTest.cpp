@@ -475,6 +475,28 @@ TEST_F(Capture, ParallelSegmentsMakeTheSameVideoAsOneCapture)
     EXPECT_EQ(probe("end.mp4", "v", "nb_read_frames"), "nb_read_frames=11\n"); // frames 42 to 52 of 7.5 s at 7 fps
 }
 
+// Where numbers are written with a decimal comma, the script's arithmetic
+// on seconds still hands the capture numbers it takes.
+TEST_F(Capture, ParallelSegmentsUnderADecimalCommaLocale)
+{
+    TempDir locales;
+    const std::string output = runCommand("localedef -i de_DE -f UTF-8 '" + locales.file("de_DE.UTF-8").string()
+                                          + "' 2>&1");
+    ASSERT_TRUE(std::filesystem::exists(locales.file("de_DE.UTF-8"))) << output;
+    const char* const userLocale = std::getenv("LC_ALL");
+    const std::optional<std::string> previous = userLocale ? std::optional<std::string>(userLocale) : std::nullopt;
+    setenv("LOCPATH", locales.path().c_str(), 1);
+    setenv("LC_ALL", "de_DE.UTF-8", 1);
+    setenv("KELVANDRIX_CAPTURE", KELVANDRIX_CAPTURE, 1);
+    ChildProcess script(KELVANDRIX_CAPTURE_PARALLEL, dir.path(),
+                        {"--jobs", "2", "--fps", "10", "--size", "64x36", "--from", "0.5", "--to", "2.5", "--out", "v.mp4"});
+    const std::optional<int> status = script.waitForExit(120s);
+    previous ? setenv("LC_ALL", previous->c_str(), 1) : unsetenv("LC_ALL");
+    unsetenv("LOCPATH");
+    ASSERT_EQ(status, std::optional<int>(0)) << script.standardError();
+    EXPECT_EQ(probe("v.mp4", "v", "nb_read_frames"), "nb_read_frames=20\n");
+}
+
 TEST_F(Capture, ParallelBadInputIsRefusedBeforeAnyJob)
 {
     struct Case {
