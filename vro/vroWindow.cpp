@@ -33,12 +33,14 @@ vroWindow::~vroWindow()
     glfwTerminate();
 }
 
+// GLFW's own reasons come with the window's line while it starts, through
+// glfwGetError; its callback reports what goes wrong afterwards.
 void vroWindow::Init()
 {
-    glfwSetErrorCallback(error_callback);
+    glfwSetErrorCallback(nullptr);
     mInitStatus = glfwInit();
     if (mInitStatus == GLFW_FALSE)
-        fail("glfwInit failed (mInitStatus is 0 in vroWindow::Init)");
+        fail("glfwInit failed");
 }
 
 void vroWindow::Configure()
@@ -88,6 +90,7 @@ void vroWindow::CreateWindow()
     if (epoxy_gl_version() < kMinimumGLVersion || !(profile & GL_CONTEXT_CORE_PROFILE_BIT))
         fail("the OpenGL context is below 4.1 core");
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glfwSetErrorCallback(error_callback);
     // The context's first viewport is the size asked for, also when a full
     // screen window took the size of a screen without that mode.
     glViewport(0, 0, framebufferSize.x, framebufferSize.y);
@@ -96,7 +99,11 @@ void vroWindow::CreateWindow()
 
 void vroWindow::fail(const std::string& what)
 {
-    std::fprintf(stderr, "window: %s\n", what.c_str());
+    const char* reason = nullptr;
+    if (glfwGetError(&reason) != GLFW_NO_ERROR && reason)
+        std::fprintf(stderr, "window: %s (%s)\n", what.c_str(), reason);
+    else
+        std::fprintf(stderr, "window: %s\n", what.c_str());
     if (window)
         glfwDestroyWindow(window);
     glfwTerminate();
@@ -148,7 +155,5 @@ void vroWindow::key_callback(GLFWwindow* window, int key, int, int action, int)
 
 void vroWindow::error_callback(int, const char* description)
 {
-    // GLFW's text as it stands, ended so that the next message starts a line.
-    std::fputs(description, stderr);
-    std::fputc('\n', stderr);
+    std::fprintf(stderr, "window: %s\n", description);
 }
