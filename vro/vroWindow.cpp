@@ -7,10 +7,21 @@
 
 #include <epoxy/gl.h>
 #include <GLFW/glfw3.h>
+#include <X11/Xlib.h>
 
 namespace {
+
 constexpr int kMinimumGLVersion = 41; // OpenGL 4.1, as epoxy counts it
+
+// Xlib ends the program with status 1 once this returns; the line is the
+// window's instead of Xlib's two or three.
+int reportLostDisplay(Display* display)
+{
+    std::fprintf(stderr, "window: the display \"%s\" went away\n", DisplayString(display));
+    return 0;
 }
+
+} // namespace
 
 vroWindow::vroWindow()
 {
@@ -37,6 +48,7 @@ vroWindow::~vroWindow()
 // glfwGetError; its callback reports what goes wrong afterwards.
 void vroWindow::Init()
 {
+    XSetIOErrorHandler(reportLostDisplay);
     glfwSetErrorCallback(nullptr);
     mInitStatus = glfwInit();
     if (mInitStatus == GLFW_FALSE)
