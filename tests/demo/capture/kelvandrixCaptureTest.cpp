@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 #include <stb/stb_image.h>
+#include <sys/stat.h>
 
 using namespace testing_support;
 using namespace std::chrono_literals;
@@ -221,12 +222,17 @@ TEST_F(Capture, BadInputIsOneLineAndWritesNothing)
         {{"--out", "no/such/folder/v.mp4"}, 1, "cannot write into the folder of \"no/such/folder/v.mp4\""},
         {{"--out", "folder.mp4"}, 1, "\"folder.mp4\" is a folder, not a file"},
         {{"--stats", "folder.csv", "--out", "v.mp4"}, 1, "\"folder.csv\" is a folder, not a file"},
+        // Renamed into place, the file would replace the FIFO (as root, a device such as /dev/null).
+        {{"--audio-only", "--to", "1", "--out", "fifo.wav"}, 1, "\"fifo.wav\" is a device, FIFO or socket"},
+        {{"--stats", "fifo.csv", "--to", "1", "--out", "v.mp4"}, 1, "\"fifo.csv\" is a device, FIFO or socket"},
         // A folder of pictures that would stay empty is not left behind.
         {{"--size", "99998x99998", "--out", "pictures/"}, 1, "is beyond the largest picture"},
         {{"--from", "1", "--to", "9", "--out", "pictures/"}, 1, "lies outside the tune"},
     };
     std::filesystem::create_directory(dir.file("folder.mp4"));
     std::filesystem::create_directory(dir.file("folder.csv"));
+    for (const char* fifo : {"fifo.wav", "fifo.csv"})
+        ASSERT_EQ(mkfifo(dir.file(fifo).c_str(), 0644), 0);
     const auto before = filesIn(dir.path());
     for (const Case& bad : cases) {
         std::vector<std::string> arguments = {"--size", "64x36"};
@@ -511,8 +517,10 @@ TEST_F(Capture, ParallelBadInputIsRefusedBeforeAnyJob)
         {{"--out", "pictures/"}, 1, "capture-parallel: \"pictures/\" is a folder"},
         // parallel would run every job here with no more than a warning.
         {{"--sshloginfile", "folder.mp4"}, 1, "capture-parallel: \"folder.mp4\" is a folder, not a list of machines"},
+        {{"--out", "fifo.mp4"}, 1, "capture-parallel: \"fifo.mp4\" is a device, FIFO or socket"},
     };
     std::filesystem::create_directory(dir.file("folder.mp4"));
+    ASSERT_EQ(mkfifo(dir.file("fifo.mp4").c_str(), 0644), 0);
     const auto before = filesIn(dir.path());
     setenv("KELVANDRIX_CAPTURE", KELVANDRIX_CAPTURE, 1);
     for (const Case& bad : cases) {
