@@ -332,6 +332,19 @@ TEST_F(Capture, InterruptedCaptureLeavesNoFileAndNoEncoder)
     EXPECT_EQ(filesIn(dir.path()), before);
 }
 
+// Started under nohup, a hangup is no stop: the capture goes on to its file.
+TEST_F(Capture, AHangupItWasStartedIgnoringLetsItFinish)
+{
+    const auto previous = signal(SIGHUP, SIG_IGN); // inherited by the capture, as nohup hands it on
+    ChildProcess program(KELVANDRIX_CAPTURE, dir.path(),
+                         {"--fps", "30", "--size", "320x180", "--to", "7", "--out", "v.mp4"});
+    signal(SIGHUP, previous);
+    ASSERT_EQ(childrenWhenUnderWay(program).size(), 1u) << program.standardError();
+    kill(program.pid(), SIGHUP);
+    EXPECT_EQ(program.waitForExit(120s), std::optional<int>(0)) << program.standardError();
+    EXPECT_EQ(probe("v.mp4", "v", "nb_read_frames"), "nb_read_frames=210\n");
+}
+
 // Whether a process sleeps in a write to a full pipe.
 bool blockedOnPipe(pid_t process)
 {
