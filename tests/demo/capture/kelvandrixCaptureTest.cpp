@@ -516,6 +516,17 @@ TEST_F(Capture, ParallelSegmentsUnderADecimalCommaLocale)
     EXPECT_EQ(probe("v.mp4", "v", "nb_read_frames"), "nb_read_frames=20\n");
 }
 
+// parallel stopped the capture when the jobs' lines found nobody to read them.
+TEST_F(Capture, ParallelWithNobodyReadingItsLinesStillWritesTheVideo)
+{
+    setenv("KELVANDRIX_CAPTURE", KELVANDRIX_CAPTURE, 1);
+    ChildProcess script(KELVANDRIX_CAPTURE_PARALLEL, dir.path(),
+                        {"--jobs", "2", "--fps", "10", "--size", "64x36", "--to", "2", "--out", "v.mp4"},
+                        ChildProcess::Output::IntoAPipeNobodyReads);
+    ASSERT_EQ(script.waitForExit(120s), std::optional<int>(0));
+    EXPECT_EQ(probe("v.mp4", "v", "nb_read_frames"), "nb_read_frames=20\n");
+}
+
 TEST_F(Capture, ParallelBadInputIsRefusedBeforeAnyJob)
 {
     struct Case {
