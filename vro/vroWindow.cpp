@@ -17,7 +17,7 @@ constexpr int kMinimumGLVersion = 41; // OpenGL 4.1, as epoxy counts it
 // window's instead of Xlib's two or three.
 int reportLostDisplay(Display* display)
 {
-    std::fprintf(stderr, "window: the display \"%s\" went away\n", DisplayString(display));
+    std::fprintf(stderr, "window: lost the connection to the display \"%s\"\n", DisplayString(display));
     return 0;
 }
 

@@ -70,7 +70,7 @@ TEST(ProductionOnItsOwnDisplay, TheDisplayGoingAwayIsOneLineAndStatusOne)
     kill(server.pid(), SIGTERM);
     EXPECT_EQ(production.waitForExit(30s), std::optional<int>(1)) << production.standardError();
     const std::string said = production.standardError();
-    const std::string line = "window: the display \":" + number + "\" went away\n";
+    const std::string line = "window: lost the connection to the display \":" + number + "\"\n";
     ASSERT_GE(said.size(), line.size()) << said;
     EXPECT_EQ(said.substr(said.size() - line.size()), line) << said;
     EXPECT_EQ(said.find("X connection"), std::string::npos) << said;
