@@ -295,6 +295,23 @@ TEST_F(Capture, AClosedStandardErrorTakesNoConnectionOrFile)
     EXPECT_EQ(probe("v.mp4", "v", "nb_read_frames"), "nb_read_frames=10\n");
 }
 
+// Started with SIGCHLD ignored (as some services start their children), the
+// encoder's failure went unseen: its broken file under the name, status 0.
+TEST_F(Capture, AFailedEncoderIsSeenWhateverSIGCHLDWasLeftAs)
+{
+    TempDir bin;
+    bin.write("ffmpeg", "#!/bin/sh\nfor last; do :; done\necho broken > \"${last#file:}\"\ncat > /dev/null\nexit 1\n");
+    std::filesystem::permissions(bin.file("ffmpeg"), std::filesystem::perms::owner_all);
+    const std::string path = std::getenv("PATH");
+    setenv("PATH", (bin.path().string() + ":" + path).c_str(), 1);
+    const auto previous = signal(SIGCHLD, SIG_IGN); // inherited by the capture
+    ChildProcess program(KELVANDRIX_CAPTURE, dir.path(), {"--size", "64x36", "--to", "1", "--out", "v.mp4"});
+    signal(SIGCHLD, previous);
+    setenv("PATH", path.c_str(), 1);
+    EXPECT_EQ(program.waitForExit(120s), std::optional<int>(1)) << program.standardError();
+    EXPECT_FALSE(std::filesystem::exists(dir.file("v.mp4")));
+}
+
 // The process ids of a process's children, from /proc.
 std::vector<pid_t> childrenOf(pid_t parent)
 {
