@@ -9,6 +9,7 @@
 #include "vroTextOverlay.h"
 #include "vroTextureManager.h"
 #include "vroTimer.h"
+#include "vroUtils.h"
 #include "vroWindow.h"
 
 #include <chrono>
@@ -17,6 +18,7 @@
 
 vroEngine::vroEngine()
 {
+    vroUtils::SettleStandardStreams();
     shaderManager = std::make_unique<vroShaderManager>(this);
     window = std::make_unique<vroWindow>();
     createServices();
@@ -24,6 +26,7 @@ vroEngine::vroEngine()
 
 vroEngine::vroEngine(int width, int height, std::string title, bool fullscreen, bool visible)
 {
+    vroUtils::SettleStandardStreams();
     shaderManager = std::make_unique<vroShaderManager>(this);
     window = std::make_unique<vroWindow>(width, height, std::move(title), fullscreen, visible);
     createServices();

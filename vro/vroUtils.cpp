@@ -1,7 +1,11 @@
 #include "vroUtils.h"
 
+#include <csignal>
 #include <fstream>
 #include <sstream>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <epoxy/gl.h>
 
@@ -18,4 +22,14 @@ void vroUtils::ClearTextureSlot(unsigned unit)
 {
     glActiveTexture(GL_TEXTURE0 + unit);
     glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+void vroUtils::SettleStandardStreams()
+{
+    // Opening takes the lowest free number, which is the stream's own: the
+    // ones below it are open by then.
+    for (int stream : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
+        if (fcntl(stream, F_GETFD) < 0)
+            open("/dev/null", stream == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+    std::signal(SIGPIPE, SIG_IGN);
 }

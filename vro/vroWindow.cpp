@@ -7,10 +7,21 @@
 
 #include <epoxy/gl.h>
 #include <GLFW/glfw3.h>
+#include <X11/Xlib.h>
 
 namespace {
+
 constexpr int kMinimumGLVersion = 41; // OpenGL 4.1, as epoxy counts it
+
+// Xlib ends the program with status 1 once this returns; the line is the
+// window's instead of Xlib's two or three.
+int reportLostDisplay(Display* display)
+{
+    std::fprintf(stderr, "window: lost the connection to the display \"%s\"\n", DisplayString(display));
+    return 0;
 }
+
+} // namespace
 
 vroWindow::vroWindow()
 {
@@ -33,12 +44,15 @@ vroWindow::~vroWindow()
     glfwTerminate();
 }
 
+// GLFW's own reasons come with the window's line while it starts, through
+// glfwGetError; its callback reports what goes wrong afterwards.
 void vroWindow::Init()
 {
-    glfwSetErrorCallback(error_callback);
+    XSetIOErrorHandler(reportLostDisplay);
+    glfwSetErrorCallback(nullptr);
     mInitStatus = glfwInit();
     if (mInitStatus == GLFW_FALSE)
-        fail("glfwInit failed (mInitStatus is 0 in vroWindow::Init)");
+        fail("glfwInit failed");
 }
 
 void vroWindow::Configure()
@@ -88,12 +102,20 @@ void vroWindow::CreateWindow()
     if (epoxy_gl_version() < kMinimumGLVersion || !(profile & GL_CONTEXT_CORE_PROFILE_BIT))
         fail("the OpenGL context is below 4.1 core");
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glfwSetErrorCallback(error_callback);
+    // The context's first viewport is the size asked for, also when a full
+    // screen window took the size of a screen without that mode.
+    glViewport(0, 0, framebufferSize.x, framebufferSize.y);
     clear();
 }
 
 void vroWindow::fail(const std::string& what)
 {
-    std::fprintf(stderr, "window: %s\n", what.c_str());
+    const char* reason = nullptr;
+    if (glfwGetError(&reason) != GLFW_NO_ERROR && reason)
+        std::fprintf(stderr, "window: %s (%s)\n", what.c_str(), reason);
+    else
+        std::fprintf(stderr, "window: %s\n", what.c_str());
     if (window)
         glfwDestroyWindow(window);
     glfwTerminate();
@@ -145,7 +167,5 @@ void vroWindow::key_callback(GLFWwindow* window, int key, int, int action, int)
 
 void vroWindow::error_callback(int, const char* description)
 {
-    // GLFW's text as it stands, ended so that the next message starts a line.
-    std::fputs(description, stderr);
-    std::fputc('\n', stderr);
+    std::fprintf(stderr, "window: %s\n", description);
 }

@@ -39,6 +39,16 @@ bool isFolder(const std::string& name)
     return std::filesystem::is_directory(name, ignored);
 }
 
+// A device, FIFO or socket: the file renamed into place would replace it
+// (as root, /dev/null itself).
+bool isNoPlainFile(const std::string& name)
+{
+    std::error_code ignored;
+    const auto status = std::filesystem::status(name, ignored);
+    return std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)
+        && !std::filesystem::is_directory(status);
+}
+
 } // namespace
 
 int largestPictureSide()
@@ -64,9 +74,13 @@ bool checkBeforeLoading(const CaptureOptions& options)
     if (options.writesPictures() ? !canMakePictures(options.out) : !canWriteFolder(folderOf(options.out)))
         return fail("cannot write into the folder of \"" + options.out + "\"");
     // A file's name that is a folder would fail only at the end, after all the work.
-    for (const std::string& file : {options.writesPictures() ? std::string() : options.out, options.statsCsv})
+    for (const std::string& file : {options.writesPictures() ? std::string() : options.out, options.statsCsv}) {
         if (!file.empty() && isFolder(file))
             return fail("\"" + file + "\" is a folder, not a file; a name ending in / writes pictures into a folder");
+        if (!file.empty() && isNoPlainFile(file))
+            return fail("\"" + file + "\" is a device, FIFO or socket; the capture writes a new file under the name, "
+                        "which would take its place");
+    }
     if (!options.statsCsv.empty() && !canWriteFolder(folderOf(options.statsCsv)))
         return fail("cannot write into the folder of \"" + options.statsCsv + "\"");
     if (!options.audioOnly) {

@@ -33,9 +33,14 @@ void catchStopSignals()
     action.sa_handler = requestStop;
     sigemptyset(&action.sa_mask);
     // A closed terminal (SIGHUP) too: its default would end this program
-    // and leave the encoder to finish a file nobody removes.
-    for (int signal : {SIGINT, SIGTERM, SIGHUP})
-        sigaction(signal, &action, nullptr);
+    // and leave the encoder to finish a file nobody removes. A signal it
+    // was started ignoring stays ignored: nohup's hangup, a background
+    // job's Ctrl-C.
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction inherited {};
+        if (sigaction(signal, nullptr, &inherited) == 0 && inherited.sa_handler != SIG_IGN)
+            sigaction(signal, &action, nullptr);
+    }
     signal(SIGPIPE, SIG_IGN); // a vanished encoder shows as a failed write
 }
 

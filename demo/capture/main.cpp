@@ -3,11 +3,15 @@
 #include "captureChecks.h"
 #include "captureOptions.h"
 #include "captureRun.h"
+#include "vroUtils.h"
 
 #include <cstdio>
 
 int main(int argc, char** argv)
 {
+    // Before anything is opened: the display check and the music file come
+    // before the engine.
+    vroUtils::SettleStandardStreams();
     std::string error;
     const auto options = parseCaptureOptions(argc, argv, error);
     if (!options) {

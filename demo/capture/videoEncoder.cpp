@@ -78,6 +78,10 @@ void VideoEncoder::growPipe(int pipe, size_t frameBytes)
 
 bool VideoEncoder::Start()
 {
+    // Whoever started this program may have left SIGCHLD ignored; then the
+    // system reaps ffmpeg itself, waitpid has no status to give, and a failed
+    // encoding would pass for a finished one.
+    signal(SIGCHLD, SIG_DFL);
     int ends[2];
     if (pipe2(ends, O_CLOEXEC) != 0) {
         std::fprintf(stderr, "capture: cannot make a pipe to ffmpeg: %s\n", std::strerror(errno));

@@ -3,6 +3,7 @@
 #include "devOptions.h"
 #include "devPlayer.h"
 #include "displayCheck.h"
+#include "vroUtils.h"
 
 #include <cstdio>
 #include <string>
@@ -10,6 +11,8 @@
 
 int main(int argc, char** argv)
 {
+    // Before anything is opened: the command file comes before the engine.
+    vroUtils::SettleStandardStreams();
     const std::vector<std::string> args(argv + 1, argv + argc);
     std::string error;
     const std::optional<DevOptions> options = DevOptions::parse(args, KELVANDRIX_DATA_DIR, error);

@@ -73,4 +73,14 @@ TEST(MissingMusic, LoadsThenEndsAtOnceWithStatusZero)
     EXPECT_NE(production.standardError().find("\"tolvenmark.mp3\""), std::string::npos) << production.standardError();
 }
 
+// What it says going into a pipe whose reader has gone (`| head -1` after
+// its line) ends neither the loading nor the program: status 0 as ever.
+TEST(MissingMusic, OutputIntoAPipeNobodyReadsStillEndsWithStatusZero)
+{
+    TempDir dir;
+    ChildProcess production(KELVANDRIX_EXECUTABLE, copyOfTheRunFolderWithout(dir, "tolvenmark.mp3"), {},
+                            ChildProcess::Output::IntoAPipeNobodyReads);
+    EXPECT_EQ(production.waitForExit(90s), std::optional<int>(0)) << "ended by a signal, SIGPIPE before";
+}
+
 } // namespace

@@ -2,6 +2,8 @@
 #include "testFiles.h"
 #include "x11Window.h"
 
+#include <csignal>
+#include <cstdlib>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -42,6 +44,35 @@ TEST_F(ProductionRun, CloseRequestEndsItWithStatusZero)
     ASSERT_TRUE(production.running());
     ASSERT_TRUE(requestClose(window));
     EXPECT_EQ(production.waitForExit(20s), std::optional<int>(0)) << production.standardError();
+}
+
+// The X server going away mid-show: status 1 and one line of the window's,
+// not Xlib's two or three untagged ones.
+TEST(ProductionOnItsOwnDisplay, TheDisplayGoingAwayIsOneLineAndStatusOne)
+{
+    ChildProcess server("/usr/bin/env", runDir(), {"Xvfb", "-displayfd", "1", "-screen", "0", "640x480x24", "-nolisten", "tcp"});
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (server.standardOutput().find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(20ms);
+    const std::string number = server.standardOutput().substr(0, server.standardOutput().find('\n'));
+    ASSERT_FALSE(number.empty()) << "Xvfb did not start";
+
+    const std::string display = std::getenv("DISPLAY");
+    setenv("DISPLAY", (":" + number).c_str(), 1);
+    ChildProcess production(KELVANDRIX_EXECUTABLE, runDir());
+    const unsigned long window = findWindow("KELVANDRIX", kWindowTimeout);
+    setenv("DISPLAY", display.c_str(), 1);
+    ASSERT_NE(window, 0u) << production.standardError();
+    std::this_thread::sleep_for(1500ms); // into its frame loop
+    ASSERT_TRUE(production.running()) << production.standardError();
+    kill(server.pid(), SIGTERM);
+    EXPECT_EQ(production.waitForExit(30s), std::optional<int>(1)) << production.standardError();
+    const std::string said = production.standardError();
+    const std::string line = "window: lost the connection to the display \":" + number + "\"\n";
+    ASSERT_GE(said.size(), line.size()) << said;
+    EXPECT_EQ(said.substr(said.size() - line.size()), line) << said;
+    EXPECT_EQ(said.find("X connection"), std::string::npos) << said;
+    EXPECT_EQ(said.find("XIO"), std::string::npos) << said;
 }
 
 } // namespace

@@ -14,7 +14,7 @@
 namespace testing_support {
 
 ChildProcess::ChildProcess(const std::filesystem::path& program, const std::filesystem::path& workingDir,
-                           const std::vector<std::string>& arguments)
+                           const std::vector<std::string>& arguments, Output output)
 {
     const auto stem = std::filesystem::temp_directory_path() / ("kelvandrix-child-" + std::to_string(getpid()) + "-"
                                                                 + std::to_string(reinterpret_cast<uintptr_t>(this)));
@@ -23,20 +23,27 @@ ChildProcess::ChildProcess(const std::filesystem::path& program, const std::file
     std::vector<std::string> argv{program.string()};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
 
+    int unread[2] = {-1, -1};
+    if (output == Output::IntoAPipeNobodyReads) {
+        if (pipe(unread) != 0)
+            throw std::runtime_error("pipe failed");
+        close(unread[0]);
+    }
     child = fork();
     if (child < 0)
         throw std::runtime_error("fork failed");
     if (child == 0) {
         if (chdir(workingDir.c_str()) != 0)
             _exit(126);
-        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int out = unread[1] >= 0 ? unread[1] : open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = unread[1] >= 0 ? unread[1] : open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int nothing = open("/dev/null", O_RDONLY);
         if (out < 0 || err < 0 || nothing < 0)
             _exit(126);
         dup2(out, 1);
         dup2(err, 2);
         dup2(nothing, 0);
+        signal(SIGPIPE, SIG_DFL);
         std::vector<char*> raw;
         for (auto& argument : argv)
             raw.push_back(argument.data());
@@ -44,6 +51,8 @@ ChildProcess::ChildProcess(const std::filesystem::path& program, const std::file
         execv(raw[0], raw.data());
         _exit(127);
     }
+    if (unread[1] >= 0)
+        close(unread[1]);
 }
 
 ChildProcess::~ChildProcess()

@@ -11,11 +11,15 @@
 namespace testing_support {
 
 // A program run by a test, with its standard output and error captured into
-// files. The destructor kills it if it still runs.
+// files, or both going into a pipe whose reader has gone (as after `| head -1`;
+// SIGPIPE's default then, whatever the test ignores). The destructor kills it
+// if it still runs.
 class ChildProcess {
 public:
+    enum class Output { Captured, IntoAPipeNobodyReads };
+
     ChildProcess(const std::filesystem::path& program, const std::filesystem::path& workingDir,
-                 const std::vector<std::string>& arguments = {});
+                 const std::vector<std::string>& arguments = {}, Output output = Output::Captured);
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;

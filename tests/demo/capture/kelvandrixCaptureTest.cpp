@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 #include <stb/stb_image.h>
+#include <sys/stat.h>
 
 using namespace testing_support;
 using namespace std::chrono_literals;
@@ -222,12 +223,17 @@ TEST_F(Capture, BadInputIsOneLineAndWritesNothing)
         {{"--out", "no/such/folder/v.mp4"}, 1, "cannot write into the folder of \"no/such/folder/v.mp4\""},
         {{"--out", "folder.mp4"}, 1, "\"folder.mp4\" is a folder, not a file"},
         {{"--stats", "folder.csv", "--out", "v.mp4"}, 1, "\"folder.csv\" is a folder, not a file"},
+        // Renamed into place, the file would replace the FIFO (as root, a device such as /dev/null).
+        {{"--audio-only", "--to", "1", "--out", "fifo.wav"}, 1, "\"fifo.wav\" is a device, FIFO or socket"},
+        {{"--stats", "fifo.csv", "--to", "1", "--out", "v.mp4"}, 1, "\"fifo.csv\" is a device, FIFO or socket"},
         // A folder of pictures that would stay empty is not left behind.
         {{"--size", "99998x99998", "--out", "pictures/"}, 1, "is beyond the largest picture"},
         {{"--from", "1", "--to", "9", "--out", "pictures/"}, 1, "lies outside the tune"},
     };
     std::filesystem::create_directory(dir.file("folder.mp4"));
     std::filesystem::create_directory(dir.file("folder.csv"));
+    for (const char* fifo : {"fifo.wav", "fifo.csv"})
+        ASSERT_EQ(mkfifo(dir.file(fifo).c_str(), 0644), 0);
     const auto before = filesIn(dir.path());
     for (const Case& bad : cases) {
         std::vector<std::string> arguments = {"--size", "64x36"};
@@ -280,6 +286,33 @@ TEST_F(Capture, BadInputIsOneLineAndWritesNothing)
     EXPECT_EQ(filesIn(dir.path()), before);
 }
 
+// Started with standard error closed, the capture's display connection took
+// its number and the first message was written into it: the capture hung.
+TEST_F(Capture, AClosedStandardErrorTakesNoConnectionOrFile)
+{
+    const std::string status = runCommand("cd '" + dir.path().string() + "' && timeout -k 5 60 '" KELVANDRIX_CAPTURE
+                                          "' --fps 10 --size 64x36 --to 1 --out v.mp4 >/dev/null 2>&-; echo $?");
+    EXPECT_EQ(status, "0\n");
+    EXPECT_EQ(probe("v.mp4", "v", "nb_read_frames"), "nb_read_frames=10\n");
+}
+
+// Started with SIGCHLD ignored (as some services start their children), the
+// encoder's failure went unseen: its broken file under the name, status 0.
+TEST_F(Capture, AFailedEncoderIsSeenWhateverSIGCHLDWasLeftAs)
+{
+    TempDir bin;
+    bin.write("ffmpeg", "#!/bin/sh\nfor last; do :; done\necho broken > \"${last#file:}\"\ncat > /dev/null\nexit 1\n");
+    std::filesystem::permissions(bin.file("ffmpeg"), std::filesystem::perms::owner_all);
+    const std::string path = std::getenv("PATH");
+    setenv("PATH", (bin.path().string() + ":" + path).c_str(), 1);
+    const auto previous = signal(SIGCHLD, SIG_IGN); // inherited by the capture
+    ChildProcess program(KELVANDRIX_CAPTURE, dir.path(), {"--size", "64x36", "--to", "1", "--out", "v.mp4"});
+    signal(SIGCHLD, previous);
+    setenv("PATH", path.c_str(), 1);
+    EXPECT_EQ(program.waitForExit(120s), std::optional<int>(1)) << program.standardError();
+    EXPECT_FALSE(std::filesystem::exists(dir.file("v.mp4")));
+}
+
 // The process ids of a process's children, from /proc.
 std::vector<pid_t> childrenOf(pid_t parent)
 {
@@ -315,6 +348,19 @@ TEST_F(Capture, InterruptedCaptureLeavesNoFileAndNoEncoder)
         << program.standardError();
     EXPECT_NE(kill(encoders[0], 0), 0) << "ffmpeg still runs";
     EXPECT_EQ(filesIn(dir.path()), before);
+}
+
+// Started under nohup, a hangup is no stop: the capture goes on to its file.
+TEST_F(Capture, AHangupItWasStartedIgnoringLetsItFinish)
+{
+    const auto previous = signal(SIGHUP, SIG_IGN); // inherited by the capture, as nohup hands it on
+    ChildProcess program(KELVANDRIX_CAPTURE, dir.path(),
+                         {"--fps", "30", "--size", "320x180", "--to", "7", "--out", "v.mp4"});
+    signal(SIGHUP, previous);
+    ASSERT_EQ(childrenWhenUnderWay(program).size(), 1u) << program.standardError();
+    kill(program.pid(), SIGHUP);
+    EXPECT_EQ(program.waitForExit(120s), std::optional<int>(0)) << program.standardError();
+    EXPECT_EQ(probe("v.mp4", "v", "nb_read_frames"), "nb_read_frames=210\n");
 }
 
 // Whether a process sleeps in a write to a full pipe.
@@ -466,6 +512,39 @@ TEST_F(Capture, ParallelSegmentsMakeTheSameVideoAsOneCapture)
     EXPECT_EQ(probe("end.mp4", "v", "nb_read_frames"), "nb_read_frames=11\n"); // frames 42 to 52 of 7.5 s at 7 fps
 }
 
+// Where numbers are written with a decimal comma, the script's arithmetic
+// on seconds still hands the capture numbers it takes.
+TEST_F(Capture, ParallelSegmentsUnderADecimalCommaLocale)
+{
+    TempDir locales;
+    const std::string output = runCommand("localedef -i de_DE -f UTF-8 '" + locales.file("de_DE.UTF-8").string()
+                                          + "' 2>&1");
+    ASSERT_TRUE(std::filesystem::exists(locales.file("de_DE.UTF-8"))) << output;
+    const char* const userLocale = std::getenv("LC_ALL");
+    const std::optional<std::string> previous = userLocale ? std::optional<std::string>(userLocale) : std::nullopt;
+    setenv("LOCPATH", locales.path().c_str(), 1);
+    setenv("LC_ALL", "de_DE.UTF-8", 1);
+    setenv("KELVANDRIX_CAPTURE", KELVANDRIX_CAPTURE, 1);
+    ChildProcess script(KELVANDRIX_CAPTURE_PARALLEL, dir.path(),
+                        {"--jobs", "2", "--fps", "10", "--size", "64x36", "--from", "0.5", "--to", "2.5", "--out", "v.mp4"});
+    const std::optional<int> status = script.waitForExit(120s);
+    previous ? setenv("LC_ALL", previous->c_str(), 1) : unsetenv("LC_ALL");
+    unsetenv("LOCPATH");
+    ASSERT_EQ(status, std::optional<int>(0)) << script.standardError();
+    EXPECT_EQ(probe("v.mp4", "v", "nb_read_frames"), "nb_read_frames=20\n");
+}
+
+// parallel stopped the capture when the jobs' lines found nobody to read them.
+TEST_F(Capture, ParallelWithNobodyReadingItsLinesStillWritesTheVideo)
+{
+    setenv("KELVANDRIX_CAPTURE", KELVANDRIX_CAPTURE, 1);
+    ChildProcess script(KELVANDRIX_CAPTURE_PARALLEL, dir.path(),
+                        {"--jobs", "2", "--fps", "10", "--size", "64x36", "--to", "2", "--out", "v.mp4"},
+                        ChildProcess::Output::IntoAPipeNobodyReads);
+    ASSERT_EQ(script.waitForExit(120s), std::optional<int>(0));
+    EXPECT_EQ(probe("v.mp4", "v", "nb_read_frames"), "nb_read_frames=20\n");
+}
+
 TEST_F(Capture, ParallelBadInputIsRefusedBeforeAnyJob)
 {
     struct Case {
@@ -480,8 +559,10 @@ TEST_F(Capture, ParallelBadInputIsRefusedBeforeAnyJob)
         {{"--out", "pictures/"}, 1, "capture-parallel: \"pictures/\" is a folder"},
         // parallel would run every job here with no more than a warning.
         {{"--sshloginfile", "folder.mp4"}, 1, "capture-parallel: \"folder.mp4\" is a folder, not a list of machines"},
+        {{"--out", "fifo.mp4"}, 1, "capture-parallel: \"fifo.mp4\" is a device, FIFO or socket"},
     };
     std::filesystem::create_directory(dir.file("folder.mp4"));
+    ASSERT_EQ(mkfifo(dir.file("fifo.mp4").c_str(), 0644), 0);
     const auto before = filesIn(dir.path());
     setenv("KELVANDRIX_CAPTURE", KELVANDRIX_CAPTURE, 1);
     for (const Case& bad : cases) {
