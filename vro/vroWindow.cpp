@@ -44,15 +44,13 @@ vroWindow::~vroWindow()
     glfwTerminate();
 }
 
-// GLFW's own reasons come with the window's line while it starts, through
-// glfwGetError; its callback reports what goes wrong afterwards.
 void vroWindow::Init()
 {
     XSetIOErrorHandler(reportLostDisplay);
-    glfwSetErrorCallback(nullptr);
+    glfwSetErrorCallback(error_callback);
     mInitStatus = glfwInit();
     if (mInitStatus == GLFW_FALSE)
-        fail("glfwInit failed");
+        fail("glfwInit failed (mInitStatus is 0 in vroWindow::Init)");
 }
 
 void vroWindow::Configure()
@@ -102,20 +100,15 @@ void vroWindow::CreateWindow()
     if (epoxy_gl_version() < kMinimumGLVersion || !(profile & GL_CONTEXT_CORE_PROFILE_BIT))
         fail("the OpenGL context is below 4.1 core");
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glfwSetErrorCallback(error_callback);
-    // The context's first viewport is the size asked for, also when a full
-    // screen window took the size of a screen without that mode.
+    // GL's first viewport is the size the window was asked with; a full
+    // screen window on a screen without that mode draws on the screen's size.
     glViewport(0, 0, framebufferSize.x, framebufferSize.y);
     clear();
 }
 
 void vroWindow::fail(const std::string& what)
 {
-    const char* reason = nullptr;
-    if (glfwGetError(&reason) != GLFW_NO_ERROR && reason)
-        std::fprintf(stderr, "window: %s (%s)\n", what.c_str(), reason);
-    else
-        std::fprintf(stderr, "window: %s\n", what.c_str());
+    std::fprintf(stderr, "window: %s\n", what.c_str());
     if (window)
         glfwDestroyWindow(window);
     glfwTerminate();
@@ -167,5 +160,7 @@ void vroWindow::key_callback(GLFWwindow* window, int key, int, int action, int)
 
 void vroWindow::error_callback(int, const char* description)
 {
-    std::fprintf(stderr, "window: %s\n", description);
+    // GLFW's text as it stands, ended so that the next message starts a line.
+    std::fputs(description, stderr);
+    std::fputc('\n', stderr);
 }
