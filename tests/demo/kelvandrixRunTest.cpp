@@ -50,11 +50,8 @@ TEST_F(ProductionRun, CloseRequestEndsItWithStatusZero)
 // not Xlib's two or three untagged ones.
 TEST(ProductionOnItsOwnDisplay, TheDisplayGoingAwayIsOneLineAndStatusOne)
 {
-    ChildProcess server("/usr/bin/env", runDir(), {"Xvfb", "-displayfd", "1", "-screen", "0", "640x480x24", "-nolisten", "tcp"});
-    const auto deadline = std::chrono::steady_clock::now() + 60s;
-    while (server.standardOutput().find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(20ms);
-    const std::string number = server.standardOutput().substr(0, server.standardOutput().find('\n'));
+    OwnXServer own(runDir());
+    const std::string& number = own.number;
     ASSERT_FALSE(number.empty()) << "Xvfb did not start";
 
     const std::string display = std::getenv("DISPLAY");
@@ -65,7 +62,7 @@ TEST(ProductionOnItsOwnDisplay, TheDisplayGoingAwayIsOneLineAndStatusOne)
     ASSERT_NE(window, 0u) << production.standardError();
     std::this_thread::sleep_for(1500ms); // into its frame loop
     ASSERT_TRUE(production.running()) << production.standardError();
-    kill(server.pid(), SIGTERM);
+    kill(own.server.pid(), SIGTERM);
     EXPECT_EQ(production.waitForExit(30s), std::optional<int>(1)) << production.standardError();
     const std::string said = production.standardError();
     const std::string line = "window: lost the connection to the display \":" + number + "\"\n";

@@ -17,15 +17,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-std::vector<pid_t> childrenOf(pid_t parent)
-{
-    std::ifstream list("/proc/" + std::to_string(parent) + "/task/" + std::to_string(parent) + "/children");
-    std::vector<pid_t> children;
-    for (pid_t child; list >> child;)
-        children.push_back(child);
-    return children;
-}
-
 // Running or asleep: neither gone nor a zombie waiting for its parent.
 bool alive(pid_t process)
 {

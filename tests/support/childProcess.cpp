@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <fstream>
 #include <stdexcept>
 #include <thread>
 #include <unistd.h>
@@ -110,6 +111,25 @@ std::string runCommand(const std::string& command)
         output.append(buffer.data(), got);
     pclose(pipe);
     return output;
+}
+
+std::vector<pid_t> childrenOf(pid_t parent)
+{
+    std::ifstream list("/proc/" + std::to_string(parent) + "/task/" + std::to_string(parent) + "/children");
+    std::vector<pid_t> children;
+    for (pid_t child; list >> child;)
+        children.push_back(child);
+    return children;
+}
+
+OwnXServer::OwnXServer(const std::filesystem::path& workingDir)
+    : server("/usr/bin/env", workingDir, {"Xvfb", "-displayfd", "1", "-screen", "0", "640x480x24", "-nolisten", "tcp"})
+{
+    using namespace std::chrono_literals;
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (server.standardOutput().find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(20ms);
+    number = server.standardOutput().substr(0, server.standardOutput().find('\n'));
 }
 
 } // namespace testing_support

@@ -43,4 +43,16 @@ private:
 // Runs a shell command, returns its standard output.
 std::string runCommand(const std::string& command);
 
+// The process ids of a process's children, from /proc.
+std::vector<pid_t> childrenOf(pid_t parent);
+
+// An X server of the test's own (Xvfb, 640x480), for a test that makes its
+// display go away. `number` is its display number, empty when it did not
+// start within a minute.
+struct OwnXServer {
+    explicit OwnXServer(const std::filesystem::path& workingDir);
+    ChildProcess server;
+    std::string number;
+};
+
 } // namespace testing_support

@@ -313,16 +313,6 @@ TEST_F(Capture, AFailedEncoderIsSeenWhateverSIGCHLDWasLeftAs)
     EXPECT_FALSE(std::filesystem::exists(dir.file("v.mp4")));
 }
 
-// The process ids of a process's children, from /proc.
-std::vector<pid_t> childrenOf(pid_t parent)
-{
-    std::ifstream list("/proc/" + std::to_string(parent) + "/task/" + std::to_string(parent) + "/children");
-    std::vector<pid_t> children;
-    for (pid_t child; list >> child;)
-        children.push_back(child);
-    return children;
-}
-
 // The capture's children once it is well under way: the first tenth done,
 // the encoder writing.
 std::vector<pid_t> childrenWhenUnderWay(ChildProcess& program)
@@ -458,12 +448,8 @@ TEST_F(Capture, AnEncoderStalledAtItsEndStillStopsOnASignal)
 TEST_F(Capture, AnXServerGoingAwayLeavesNoFileAndNoEncoder)
 {
     const auto before = filesIn(dir.path());
-    ChildProcess server("/usr/bin/env", dir.path(),
-                        {"Xvfb", "-displayfd", "1", "-screen", "0", "640x480x24", "-nolisten", "tcp"});
-    const auto deadline = std::chrono::steady_clock::now() + 60s;
-    while (server.standardOutput().find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(20ms);
-    const std::string number = server.standardOutput().substr(0, server.standardOutput().find('\n'));
+    OwnXServer own(dir.path());
+    const std::string& number = own.number;
     ASSERT_FALSE(number.empty()) << "Xvfb did not start";
 
     const std::string display = std::getenv("DISPLAY");
@@ -473,7 +459,7 @@ TEST_F(Capture, AnXServerGoingAwayLeavesNoFileAndNoEncoder)
     setenv("DISPLAY", display.c_str(), 1);
     const std::vector<pid_t> encoders = childrenWhenUnderWay(program);
     ASSERT_EQ(encoders.size(), 1u) << program.standardError();
-    kill(server.pid(), SIGTERM);
+    kill(own.server.pid(), SIGTERM);
     EXPECT_EQ(program.waitForExit(30s), std::optional<int>(1)) << program.standardError();
     EXPECT_NE(kill(encoders[0], 0), 0) << "ffmpeg still runs";
     EXPECT_EQ(filesIn(dir.path()), before);
