@@ -51,11 +51,10 @@ TEST_F(ProductionRun, CloseRequestEndsItWithStatusZero)
 TEST(ProductionOnItsOwnDisplay, TheDisplayGoingAwayIsOneLineAndStatusOne)
 {
     OwnXServer own(runDir());
-    const std::string& number = own.number;
-    ASSERT_FALSE(number.empty()) << "Xvfb did not start";
+    ASSERT_FALSE(own.number.empty()) << "Xvfb did not start";
 
     const std::string display = std::getenv("DISPLAY");
-    setenv("DISPLAY", (":" + number).c_str(), 1);
+    setenv("DISPLAY", (":" + own.number).c_str(), 1);
     ChildProcess production(KELVANDRIX_EXECUTABLE, runDir());
     const unsigned long window = findWindow("KELVANDRIX", kWindowTimeout);
     setenv("DISPLAY", display.c_str(), 1);
@@ -65,7 +64,7 @@ TEST(ProductionOnItsOwnDisplay, TheDisplayGoingAwayIsOneLineAndStatusOne)
     kill(own.server.pid(), SIGTERM);
     EXPECT_EQ(production.waitForExit(30s), std::optional<int>(1)) << production.standardError();
     const std::string said = production.standardError();
-    const std::string line = "window: lost the connection to the display \":" + number + "\"\n";
+    const std::string line = "window: lost the connection to the display \":" + own.number + "\"\n";
     ASSERT_GE(said.size(), line.size()) << said;
     EXPECT_EQ(said.substr(said.size() - line.size()), line) << said;
     EXPECT_EQ(said.find("X connection"), std::string::npos) << said;

@@ -449,11 +449,10 @@ TEST_F(Capture, AnXServerGoingAwayLeavesNoFileAndNoEncoder)
 {
     const auto before = filesIn(dir.path());
     OwnXServer own(dir.path());
-    const std::string& number = own.number;
-    ASSERT_FALSE(number.empty()) << "Xvfb did not start";
+    ASSERT_FALSE(own.number.empty()) << "Xvfb did not start";
 
     const std::string display = std::getenv("DISPLAY");
-    setenv("DISPLAY", (":" + number).c_str(), 1);
+    setenv("DISPLAY", (":" + own.number).c_str(), 1);
     ChildProcess program(KELVANDRIX_CAPTURE, dir.path(),
                          {"--fps", "30", "--size", "320x180", "--to", "7", "--out", "v.mp4"});
     setenv("DISPLAY", display.c_str(), 1);
