@@ -22,19 +22,18 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 } // namespace
 
-std::optional<std::string> vroShaderManager::readSource(const std::string& file, std::string& problem) const
+std::optional<std::string> vroShaderManager::readSource(const std::string& path, std::string& problem) const
 {
-    const std::string path = sourcePath(file);
     std::error_code ignored;
     // Opened once on trial: a file without permission to read would otherwise
     // come through as an empty text, named only by the compiler's complaint.
     if (!std::filesystem::is_regular_file(path, ignored) || !std::ifstream(path)) {
-        problem = "cannot read \"" + path + "\"";
+        problem = "cannot be read";
         return std::nullopt;
     }
     const std::uintmax_t size = std::filesystem::file_size(path, ignored);
     if (size > kLargestSource) {
-        problem = "\"" + path + "\" is " + std::to_string(size) + " bytes, more than the "
+        problem = std::to_string(size) + " bytes, more than the "
                   + std::to_string(kLargestSource) + " a source may have";
         return std::nullopt;
     }
@@ -44,18 +43,22 @@ std::optional<std::string> vroShaderManager::readSource(const std::string& file,
     // The compiler reads the text only up to its first NUL byte: the rest
     // would be dropped without a word.
     if (const size_t nul = text.find('\0'); nul != std::string::npos) {
-        problem = "\"" + path + "\" has a NUL byte at offset " + std::to_string(nul) + ": not a shader source";
+        problem = "a NUL byte at offset " + std::to_string(nul) + ": not a shader source";
         return std::nullopt;
     }
     return text;
 }
 
-std::optional<std::string> vroShaderManager::readSourceReported(const std::string& file) const
+std::optional<std::string> vroShaderManager::readSourceReported(const std::string& program,
+                                                                const std::string& file) const
 {
+    const std::string path = sourcePath(file);
     std::string problem;
-    std::optional<std::string> text = readSource(file, problem);
+    std::optional<std::string> text = readSource(path, problem);
+    // Named with its program, as the compiler's lines are: one file may serve
+    // several programs, and each of them is left without it.
     if (!text)
-        std::fprintf(stderr, "shader: %s\n", problem.c_str());
+        std::fprintf(stderr, "shader: \"%s\" \"%s\": %s\n", program.c_str(), path.c_str(), problem.c_str());
     return text;
 }
 
@@ -74,9 +77,9 @@ void vroShaderManager::addShader(std::string name, std::string vertexFile, std::
 void vroShaderManager::Load(vroProgressBar& progressBar)
 {
     for (size_t i = 0; i < names.size(); ++i) {
-        std::optional<std::string> vertexSource = readSourceReported(vertexFiles[i]);
+        std::optional<std::string> vertexSource = readSourceReported(names[i], vertexFiles[i]);
         progressBar.Advance();
-        std::optional<std::string> fragmentSource = readSourceReported(fragmentFiles[i]);
+        std::optional<std::string> fragmentSource = readSourceReported(names[i], fragmentFiles[i]);
         progressBar.Advance();
         // An unread file is already named; what the compiler says about the
         // empty text in its place would add nothing.
@@ -137,16 +140,19 @@ std::string vroShaderManager::Rebuild(const std::string& name)
     const auto registered = std::find(names.begin(), names.end(), name);
     assert(registered != names.end() && programs.count(name) && "only a loaded program is rebuilt");
     const size_t i = static_cast<size_t>(registered - names.begin());
+    const std::string vertexPath = sourcePath(vertexFiles[i]), fragmentPath = sourcePath(fragmentFiles[i]);
     std::string vertexProblem, fragmentProblem;
-    std::optional<std::string> vertexSource = readSource(vertexFiles[i], vertexProblem);
-    std::optional<std::string> fragmentSource = readSource(fragmentFiles[i], fragmentProblem);
+    std::optional<std::string> vertexSource = readSource(vertexPath, vertexProblem);
+    std::optional<std::string> fragmentSource = readSource(fragmentPath, fragmentProblem);
     // A file that cannot be read is the problem, not what the compiler would
-    // say about the empty text in its place.
+    // say about the empty text in its place. Lines in the compiler's form:
+    // the file, then what is wrong with it.
     if (!vertexSource || !fragmentSource) {
         std::string problems;
-        for (const std::string* problem : {&vertexProblem, &fragmentProblem})
-            if (!problem->empty())
-                problems += *problem + "\n";
+        if (!vertexSource)
+            problems += vertexPath + ": " + vertexProblem + "\n";
+        if (!fragmentSource)
+            problems += fragmentPath + ": " + fragmentProblem + "\n";
         return problems;
     }
     auto program = std::make_unique<vroShaderProgram>(std::move(*vertexSource), std::move(*fragmentSource),

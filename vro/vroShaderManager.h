@@ -39,17 +39,18 @@ public:
     std::vector<std::string> programsUsing(const std::string& file) const;
     // Builds the named program again from its files. When the new one does
     // not compile or link, or a file cannot be read, the previous one stays
-    // in use and its problems ("file:line: message" lines, or the file that
-    // cannot be read) are returned; empty when it was replaced.
+    // in use and its problems ("file:line: message" lines, or "file: message"
+    // for a file that cannot be read) are returned; empty when it was replaced.
     std::string Rebuild(const std::string& name);
 
 private:
-    // The file's text; none, with the problem in one line, when it is not a
-    // file that can be read (missing, a folder, a FIFO that would block) or
-    // is far larger than any shader.
-    std::optional<std::string> readSource(const std::string& file, std::string& problem) const;
-    // The same, with the problem named on standard error.
-    std::optional<std::string> readSourceReported(const std::string& file) const;
+    // The text at that path; none, with what is wrong in a few words, when it
+    // is not a file that can be read (missing, a folder, a FIFO that would
+    // block) or is far larger than any shader.
+    std::optional<std::string> readSource(const std::string& path, std::string& problem) const;
+    // The text of one of the program's files, found in the source folders;
+    // none, with the program and the file named on standard error.
+    std::optional<std::string> readSourceReported(const std::string& program, const std::string& file) const;
 
     std::map<std::string, std::unique_ptr<vroShaderProgram>> programs;
     std::vector<std::string> names;

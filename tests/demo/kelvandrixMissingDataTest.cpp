@@ -20,7 +20,7 @@ struct MissingFile {
 };
 
 const MissingFile kCases[] = {
-    {"shader", "rm_cubescape.fs", "shader: cannot read \"rm_cubescape.fs\""},
+    {"shader", "rm_cubescape.fs", "shader: \"cubescape\" \"rm_cubescape.fs\": cannot be read"},
     {"image", "ende.png", "\"ende.png\""},
     {"font", "steelfish rg.ttf", "\"steelfish rg.ttf\""},
     {"track", "kelvandrix_sync_part.track", ""},

@@ -228,19 +228,23 @@ TEST_F(ShaderManagerTest, MissingFileIsNamedAndStillCostsItsSteps)
     std::filesystem::resize_file(dir.file("huge.fs"), 64 << 20); // sparse
     dir.write("nul.fs", std::string(kPlainFragment) + std::string("\0garbage", 8));
     vroShaderManager manager(&engine());
+    // One file serving two programs leaves both without it: each is named.
     manager.addShader("lost", "gone.vs", "green.fs");
+    manager.addShader("alsoLost", "gone.vs", "all.fs");
     manager.addShader("piped", "plain.vs", "pipe.fs");
     manager.addShader("huge", "plain.vs", "huge.fs");
     manager.addShader("nul", "plain.vs", "nul.fs");
-    std::string named = "shader: cannot read \"gone.vs\"\nshader: cannot read \"pipe.fs\"\n"
-                        "shader: \"huge.fs\" is 67108864 bytes, more than the 1048576 a source may have\n"
-                        "shader: \"nul.fs\" has a NUL byte at offset "
+    std::string named = "shader: \"lost\" \"gone.vs\": cannot be read\n"
+                        "shader: \"alsoLost\" \"gone.vs\": cannot be read\n"
+                        "shader: \"piped\" \"pipe.fs\": cannot be read\n"
+                        "shader: \"huge\" \"huge.fs\": 67108864 bytes, more than the 1048576 a source may have\n"
+                        "shader: \"nul\" \"nul.fs\": a NUL byte at offset "
                         + std::to_string(std::strlen(kPlainFragment)) + ": not a shader source\n";
     const std::filesystem::path writeOnly = "/proc/sys/vm/compact_memory";
     if (std::filesystem::exists(writeOnly)) {
         std::filesystem::create_symlink(writeOnly, dir.file("locked.fs"));
         manager.addShader("locked", "plain.vs", "locked.fs");
-        named += "shader: cannot read \"locked.fs\"\n";
+        named += "shader: \"locked\" \"locked.fs\": cannot be read\n";
     }
     vroProgressBar bar(engine().window.get());
     bar.AddSteps(manager.HowManyItems());
@@ -248,7 +252,7 @@ TEST_F(ShaderManagerTest, MissingFileIsNamedAndStillCostsItsSteps)
     manager.Load(bar);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), named);
     EXPECT_EQ(bar.getDoneSteps(), manager.HowManyItems());
-    for (const char* name : {"lost", "piped", "huge", "nul"})
+    for (const char* name : {"lost", "alsoLost", "piped", "huge", "nul"})
         EXPECT_TRUE(glIsProgram(manager.getShader(name)->id)) << name;
 }
 
@@ -321,7 +325,7 @@ TEST_F(ShaderManagerTest, RebuildsFromTheFirstSearchFolderAndKeepsAWorkingProgra
     std::filesystem::remove(edits.file("green.fs"));
     std::filesystem::remove(dir.file("green.fs"));
     ::testing::internal::CaptureStderr();
-    EXPECT_EQ(manager.Rebuild("edited"), "cannot read \"green.fs\"\n");
+    EXPECT_EQ(manager.Rebuild("edited"), "green.fs: cannot be read\n");
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(manager.getShader("edited")->id, working);
 }
