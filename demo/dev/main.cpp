@@ -17,7 +17,7 @@ int main(int argc, char** argv)
     std::string error;
     const std::optional<DevOptions> options = DevOptions::parse(args, KELVANDRIX_DATA_DIR, error);
     if (!options) {
-        std::fprintf(stderr, "kelvandrix-dev: %s (see --help)\n", error.c_str());
+        std::fprintf(stderr, "dev: %s (see --help)\n", error.c_str());
         return 2;
     }
     if (options->help) {

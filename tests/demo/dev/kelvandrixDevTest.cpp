@@ -25,3 +25,19 @@ TEST(DevProgram, WithoutADisplayOneLineSaysHowToGetOne)
     EXPECT_NE(error.find("scripts/with-display"), std::string::npos) << error;
     EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1) << error;
 }
+
+// A mistyped option is one line with the player's own tag and status 2,
+// before any window or file is opened.
+TEST(DevProgram, ABadOptionIsOneTaggedLineAndStatusTwo)
+{
+    const std::vector<std::vector<std::string>> badArguments = {
+        {"--bogus"}, {"--size", "0x0"}, {"--start", "soon"}, {"--source"}};
+    for (const std::vector<std::string>& arguments : badArguments) {
+        TempDir dir;
+        ChildProcess program(KELVANDRIX_DEV, dir.path(), arguments);
+        EXPECT_EQ(program.waitForExit(60s), std::optional<int>(2)) << arguments[0];
+        const std::string error = program.standardError();
+        EXPECT_EQ(error.rfind("dev: ", 0), 0u) << error;
+        EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1) << error;
+    }
+}
