@@ -621,14 +621,29 @@ TEST_F(Capture, ParallelOnOtherMachinesMakesTheSameVideoAsOneCapture)
     EXPECT_NE(music.find_first_not_of('\0'), std::string::npos) << "the music is silent";
     EXPECT_TRUE(music == decoded("single.mp4", "a")) << "the music differs";
 
-    auto after = filesIn(dir.path());
-    after.erase("joined.mp4");
-    after.erase("single.mp4");
-    EXPECT_EQ(after, before) << "pieces were left behind";
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    std::filesystem::remove(dir.file("joined.mp4"));
+    std::filesystem::remove(dir.file("single.mp4"));
+    EXPECT_EQ(filesIn(dir.path()), before) << "pieces were left behind";
+
+    // Stopped while both machines draw: each job finishes its frame and
+    // removes its files there.
+    ChildProcess stopped(KELVANDRIX_CAPTURE_PARALLEL, dir.path(),
+                         {"--sshloginfile", keys.file("machines").string(), "--jobs", "2", "--fps", "60", "--size",
+                          "640x360", "--to", "7", "--out", "v.mp4"});
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    auto underWay = [&](const char* name) {
+        return stopped.standardError().find(std::string(name) + "21/210 frames") != std::string::npos;
+    };
+    while (!(underWay("one: ") && underWay("two: ")) && stopped.running() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(10ms);
+    kill(stopped.pid(), SIGTERM);
+    EXPECT_EQ(stopped.waitForExit(30s), std::optional<int>(1)) << stopped.standardError();
+    EXPECT_NE(stopped.standardError().find("capture-parallel: interrupted; nothing was written"), std::string::npos)
+        << stopped.standardError();
     while (machine.sessions() > 0 && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(20ms);
     EXPECT_EQ(machine.sessions(), 0u) << "something still runs on the machine";
+    EXPECT_EQ(filesIn(dir.path()), before) << "a job left its files";
 }
 
 // Every listed machine is asked before anything renders; each one that
