@@ -469,13 +469,20 @@ TEST_F(Capture, AnXServerGoingAwayLeavesNoFileAndNoEncoder)
     EXPECT_EQ(filesIn(dir.path()), before);
 }
 
+sockaddr_in loopback(int port)
+{
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port);
+    return address;
+}
+
 // A TCP port on the loopback address that nothing listens on.
 int freeLoopbackPort()
 {
     const int probe = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in address = loopback(0);
     socklen_t length = sizeof address;
     bind(probe, reinterpret_cast<sockaddr*>(&address), length);
     getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
@@ -486,11 +493,8 @@ int freeLoopbackPort()
 bool listening(int port)
 {
     const int probe = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(port);
-    const bool answered = connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    const sockaddr_in address = loopback(port);
+    const bool answered = connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
     close(probe);
     return answered;
 }
