@@ -12,11 +12,16 @@
 #include <fstream>
 #include <functional>
 #include <set>
+#include <sstream>
 #include <thread>
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <stb/stb_image.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace testing_support;
 using namespace std::chrono_literals;
@@ -461,6 +466,218 @@ TEST_F(Capture, AnXServerGoingAwayLeavesNoFileAndNoEncoder)
     kill(own.server.pid(), SIGTERM);
     EXPECT_EQ(program.waitForExit(30s), std::optional<int>(1)) << program.standardError();
     EXPECT_NE(kill(encoders[0], 0), 0) << "ffmpeg still runs";
+    EXPECT_EQ(filesIn(dir.path()), before);
+}
+
+sockaddr_in loopback(int port)
+{
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port);
+    return address;
+}
+
+// A TCP port on the loopback address that nothing listens on.
+int freeLoopbackPort()
+{
+    const int probe = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address = loopback(0);
+    socklen_t length = sizeof address;
+    bind(probe, reinterpret_cast<sockaddr*>(&address), length);
+    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+    close(probe);
+    return ntohs(address.sin_port);
+}
+
+bool listening(int port)
+{
+    const int probe = socket(AF_INET, SOCK_STREAM, 0);
+    const sockaddr_in address = loopback(port);
+    const bool answered = connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    close(probe);
+    return answered;
+}
+
+// Another machine on this one: an SSH server of the test's own on a free
+// loopback port, with a host key and a client key made for it, reached by an
+// ssh command of its own that an sshlogin line names before the machine's
+// name. A folder it is given to hide is covered, for the server and its
+// sessions alone, by an empty one (a mount namespace of its own).
+class SshMachine {
+public:
+    SshMachine(const TempDir& keys, const std::filesystem::path& hidden = {})
+        : port(freeLoopbackPort()), command(writeSshCommand(keys, port)), server(start(keys, hidden))
+    {
+        const auto deadline = std::chrono::steady_clock::now() + 10s;
+        while (!listening(port) && server.running() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(20ms);
+    }
+    ~SshMachine()
+    {
+        kill(server.pid(), SIGTERM);
+        server.waitForExit(10s);
+    }
+
+    static void makeKeys(const TempDir& keys)
+    {
+        for (const char* key : {"host_key", "client_key"})
+            runCommand("ssh-keygen -q -t ed25519 -N '' -f '" + keys.file(key).string() + "'");
+    }
+
+    // The ssh command of a machine whose port nobody listens on.
+    static std::filesystem::path unreachable(const TempDir& keys) { return writeSshCommand(keys, freeLoopbackPort()); }
+
+    bool up() { return listening(port) && server.running(); }
+    std::string sshlogin(const std::string& name) const { return command.string() + " " + name; }
+    std::string log() const { return server.standardError(); }
+    // The server's sessions still running.
+    size_t sessions() const { return childrenOf(server.pid()).size(); }
+
+private:
+    static std::filesystem::path writeSshCommand(const TempDir& keys, int port)
+    {
+        const std::string name = "ssh-" + std::to_string(port);
+        keys.write(name, "#!/bin/sh\nexec ssh -p " + std::to_string(port) + " -i '" + keys.file("client_key").string()
+                             + "' -o BatchMode=yes -o StrictHostKeyChecking=no -o UserKnownHostsFile=/dev/null"
+                               " -o LogLevel=ERROR -o HostName=127.0.0.1 \"$@\"\n");
+        std::filesystem::permissions(keys.file(name), std::filesystem::perms::owner_all);
+        return keys.file(name);
+    }
+
+    ChildProcess start(const TempDir& keys, const std::filesystem::path& hidden) const
+    {
+        const std::string config = "sshd-" + std::to_string(port) + ".conf";
+        keys.write(config, "HostKey " + keys.file("host_key").string() + "\nAuthorizedKeysFile "
+                               + keys.file("client_key.pub").string() + "\nPidFile "
+                               + keys.file(config + ".pid").string()
+                               + "\nListenAddress 127.0.0.1\nStrictModes no\nUsePAM no\n"
+                                 "PermitRootLogin prohibit-password\nPasswordAuthentication no\n");
+        std::filesystem::create_directories("/run/sshd"); // its privilege separation folder
+        const std::vector<std::string> sshd = {"/usr/sbin/sshd", "-D", "-e", "-f", keys.file(config).string(),
+                                               "-p", std::to_string(port)};
+        if (hidden.empty())
+            return ChildProcess(sshd[0], keys.path(), {sshd.begin() + 1, sshd.end()});
+        std::vector<std::string> arguments = {"--mount", "/bin/sh", "-c",
+                                              "mount -t tmpfs tmpfs \"$1\" && shift && exec \"$@\"", "sh",
+                                              hidden.string()};
+        arguments.insert(arguments.end(), sshd.begin(), sshd.end());
+        return ChildProcess("/usr/bin/unshare", keys.path(), arguments);
+    }
+
+    int port;
+    std::filesystem::path command;
+    ChildProcess server;
+};
+
+// Two machines reached over SSH, headless as servers are (sshd hands its
+// sessions no DISPLAY): each job draws on a virtual display of its own, the
+// pieces come back, and the video is the one a single capture makes.
+TEST_F(Capture, ParallelOnOtherMachinesMakesTheSameVideoAsOneCapture)
+{
+    // Music that is not silence, so that its samples can be told apart.
+    runCommand("cd '" + dir.path().string() + "' && sox -n -r 44100 -c 2 sweep.wav synth 7.5 sine 200-2000 && "
+               "lame --silent -b 192 sweep.wav tolvenmark.mp3 && rm sweep.wav");
+    const auto before = filesIn(dir.path());
+    TempDir keys;
+    SshMachine::makeKeys(keys);
+    SshMachine machine(keys);
+    ASSERT_TRUE(machine.up()) << machine.log();
+    keys.write("machines", machine.sshlogin("one") + "\n" + machine.sshlogin("two") + "\n");
+    setenv("KELVANDRIX_CAPTURE", KELVANDRIX_CAPTURE, 1);
+    auto parallel = [&](const std::vector<std::string>& options) {
+        std::vector<std::string> arguments = {"--sshloginfile", keys.file("machines").string(), "--jobs", "2",
+                                              "--fps", "10", "--from", "2.5", "--to", "5.5", "--crf", "0"};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        ChildProcess script(KELVANDRIX_CAPTURE_PARALLEL, dir.path(), arguments);
+        return Outcome{script.waitForExit(120s), script.standardError(), script.standardOutput()};
+    };
+
+    // A job's own failure reaches the user under its machine's name.
+    const Outcome failed = parallel({"--size", "99998x99998", "--out", "v.mp4"});
+    EXPECT_EQ(failed.status, std::optional<int>(1));
+    std::istringstream lines(failed.error);
+    int jobLines = 0;
+    for (std::string line; std::getline(lines, line);)
+        if (line.find("capture: --size 99998x99998 is beyond the largest picture") != std::string::npos) {
+            ++jobLines;
+            EXPECT_TRUE(line.rfind("one: ", 0) == 0 || line.rfind("two: ", 0) == 0) << line;
+        }
+    EXPECT_GT(jobLines, 0) << failed.error;
+    EXPECT_EQ(filesIn(dir.path()), before);
+
+    const Outcome joined = parallel({"--size", "160x90", "--out", "joined.mp4"});
+    ASSERT_EQ(joined.status, std::optional<int>(0)) << joined.error;
+    for (const char* name : {"one: ", "two: "})
+        EXPECT_NE(joined.error.find(std::string(name) + "capture: wrote"), std::string::npos) << joined.error;
+    const Outcome single = capture(dir, {"--fps", "10", "--size", "160x90", "--from", "2.5", "--to", "5.5", "--crf",
+                                         "0", "--out", "single.mp4"});
+    ASSERT_EQ(single.status, std::optional<int>(0)) << single.error;
+    auto decoded = [&](const std::string& file, const std::string& stream) {
+        return runCommand("ffmpeg -v error -i '" + dir.file(file).string() + "' -map 0:" + stream + " -f "
+                          + (stream == "v" ? "rawvideo" : "s16le") + " -");
+    };
+    const std::string frames = decoded("joined.mp4", "v");
+    EXPECT_EQ(frames.size(), 160u * 90 * 3 / 2 * 30) << "30 frames of yuv420p";
+    EXPECT_TRUE(frames == decoded("single.mp4", "v")) << "the frames differ";
+    const std::string music = decoded("joined.mp4", "a");
+    EXPECT_GT(music.size(), 44100u * 4 * 3 - 4096);
+    EXPECT_NE(music.find_first_not_of('\0'), std::string::npos) << "the music is silent";
+    EXPECT_TRUE(music == decoded("single.mp4", "a")) << "the music differs";
+
+    std::filesystem::remove(dir.file("joined.mp4"));
+    std::filesystem::remove(dir.file("single.mp4"));
+    EXPECT_EQ(filesIn(dir.path()), before) << "pieces were left behind";
+
+    // Stopped while both machines draw: each job finishes its frame and
+    // removes its files there.
+    ChildProcess stopped(KELVANDRIX_CAPTURE_PARALLEL, dir.path(),
+                         {"--sshloginfile", keys.file("machines").string(), "--jobs", "2", "--fps", "60", "--size",
+                          "640x360", "--to", "7", "--out", "v.mp4"});
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    auto underWay = [&](const char* name) {
+        return stopped.standardError().find(std::string(name) + "21/210 frames") != std::string::npos;
+    };
+    while (!(underWay("one: ") && underWay("two: ")) && stopped.running() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(10ms);
+    kill(stopped.pid(), SIGTERM);
+    EXPECT_EQ(stopped.waitForExit(30s), std::optional<int>(1)) << stopped.standardError();
+    EXPECT_NE(stopped.standardError().find("capture-parallel: interrupted; nothing was written"), std::string::npos)
+        << stopped.standardError();
+    while (machine.sessions() > 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(machine.sessions(), 0u) << "something still runs on the machine";
+    EXPECT_EQ(filesIn(dir.path()), before) << "a job left its files";
+}
+
+// Every listed machine is asked before anything renders; each one that
+// cannot take a job says why, in a line of its own.
+TEST_F(Capture, ParallelNamesEachMachineThatCannotTakeAJob)
+{
+    const auto before = filesIn(dir.path());
+    const std::filesystem::path program = std::filesystem::canonical(KELVANDRIX_CAPTURE);
+    TempDir keys;
+    SshMachine::makeKeys(keys);
+    SshMachine ready(keys);
+    SshMachine bare(keys, program.parent_path());
+    ASSERT_TRUE(ready.up()) << ready.log();
+    ASSERT_TRUE(bare.up()) << bare.log();
+    const std::filesystem::path unreachable = SshMachine::unreachable(keys);
+    keys.write("machines", ready.sshlogin("one") + "\n" + bare.sshlogin("bare") + "\n" + unreachable.string()
+                               + " gone\n");
+    setenv("KELVANDRIX_CAPTURE", KELVANDRIX_CAPTURE, 1);
+    ChildProcess script(KELVANDRIX_CAPTURE_PARALLEL, dir.path(),
+                        {"--sshloginfile", keys.file("machines").string(), "--fps", "10", "--size", "64x36", "--to",
+                         "1", "--out", "v.mp4"});
+    EXPECT_EQ(script.waitForExit(120s), std::optional<int>(1));
+    const std::string error = script.standardError();
+    EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 2) << error;
+    EXPECT_NE(error.find("capture-parallel: bare lacks the capture program at \"" + program.string() + "\"\n"),
+              std::string::npos)
+        << error;
+    EXPECT_NE(error.find("capture-parallel: gone cannot be reached (ssh: connect to host 127.0.0.1 port"),
+              std::string::npos)
+        << error;
     EXPECT_EQ(filesIn(dir.path()), before);
 }
 
