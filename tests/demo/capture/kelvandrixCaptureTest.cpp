@@ -195,6 +195,21 @@ TEST_F(Capture, VideoHasTheFramesOfTheRangeAndItsMusicInTime)
     after = filesIn(dir.path());
     after.erase(longest);
     EXPECT_EQ(after, before) << "temporary files or the encoder's log were left";
+
+    // A tone to the tune's very end (7.5 s): the last frame at 7 frames per
+    // second lasts to 53/7 s, and the music written past the end is silence.
+    runCommand("cd '" + dir.path().string() + "' && sox -n -r 44100 -c 2 tone.wav synth "
+               + std::to_string(kSmallDataMusicSeconds) + " sine 440 && lame --silent -b 192 tone.wav tolvenmark.mp3");
+    const Outcome tail = capture(dir, {"--fps", "7", "--from", "6", "--audio-only", "--out", "tail.wav"});
+    ASSERT_EQ(tail.status, std::optional<int>(0)) << tail.error;
+    const std::string wav = readFile(dir.file("tail.wav")).substr(44); // 16-bit stereo after the header
+    const auto* frames = reinterpret_cast<const std::int16_t*>(wav.data());
+    const size_t end = static_cast<size_t>((kSmallDataMusicSeconds - 6.0) * 44100.0) * 2;
+    ASSERT_EQ(wav.size() / 2, static_cast<size_t>(std::lround((53.0 / 7.0 - 6.0) * 44100.0)) * 2);
+    EXPECT_GT(*std::max_element(frames + end - 882, frames + end), 8000) << "the tone stops before the tune's end";
+    EXPECT_EQ(std::count(frames + end, frames + wav.size() / 2, std::int16_t{0}),
+              static_cast<std::ptrdiff_t>(wav.size() / 2 - end))
+        << "sound past the tune's end";
 }
 
 TEST_F(Capture, BadInputIsOneLineAndWritesNothing)
@@ -301,7 +316,8 @@ TEST_F(Capture, AClosedStandardErrorTakesNoConnectionOrFile)
 TEST_F(Capture, AFailedEncoderIsSeenWhateverSIGCHLDWasLeftAs)
 {
     TempDir bin;
-    bin.write("ffmpeg", "#!/bin/sh\nfor last; do :; done\necho broken > \"${last#file:}\"\ncat > /dev/null\nexit 1\n");
+    bin.write("ffmpeg", "#!/bin/sh\nfor last; do :; done\necho broken > \"${last#file:}\"\ncat > /dev/null\n"
+                        "echo 'muxing failed at the end' >&2\nexit 1\n");
     std::filesystem::permissions(bin.file("ffmpeg"), std::filesystem::perms::owner_all);
     const std::string path = std::getenv("PATH");
     setenv("PATH", (bin.path().string() + ":" + path).c_str(), 1);
@@ -311,6 +327,10 @@ TEST_F(Capture, AFailedEncoderIsSeenWhateverSIGCHLDWasLeftAs)
     setenv("PATH", path.c_str(), 1);
     EXPECT_EQ(program.waitForExit(120s), std::optional<int>(1)) << program.standardError();
     EXPECT_FALSE(std::filesystem::exists(dir.file("v.mp4")));
+    // It failed after taking every frame: the log its line names is kept.
+    EXPECT_NE(program.standardError().find("capture: ffmpeg failed, see \"v.mp4.ffmpeg.log\""), std::string::npos)
+        << program.standardError();
+    EXPECT_EQ(readFile(dir.file("v.mp4.ffmpeg.log")), "muxing failed at the end\n");
 }
 
 // The capture's children once it is well under way: the first tenth done,
