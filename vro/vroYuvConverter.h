@@ -42,10 +42,12 @@ private:
 
     int width;
     int height;
+    int texels;             // a row's bytes, one or four to a texel of the target
     GLuint picture = 0;     // the frame, copied to be sampled
-    GLuint planes = 0;      // one byte a texel, width x height * 3 / 2
+    GLuint planes = 0;      // `texels` x height * 3 / 2
     GLuint framebuffer = 0; // draws into `planes`
-    vroShaderProgram program;
+    vroShaderProgram luma;
+    vroShaderProgram chroma;
     vroFSQuad quad;
     vroFrameReader reader;
 };

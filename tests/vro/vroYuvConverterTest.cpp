@@ -66,11 +66,12 @@ std::vector<int> expectedPlanes(const std::vector<std::uint8_t>& picture, int wi
     return planes;
 }
 
-// The whole window, and a size whose chroma planes end within a row of the
-// packed read-back (height / 2 odd); each of two frames through the ring.
+// Sizes whose rows are whole texels of four bytes or not (38), whose chroma
+// rows are (160) or not (44), and whose chroma planes end within a row of
+// the packed target (height / 2 odd); each of two frames through the ring.
 TEST_F(YuvConverterTest, PlanesFollowTheBt709LimitedRangeFormulasPixelByPixel)
 {
-    for (const auto& [width, height] : {std::pair{kTestWidth, kTestHeight}, std::pair{38, 22}}) {
+    for (const auto& [width, height] : {std::pair{kTestWidth, kTestHeight}, std::pair{44, 22}, std::pair{38, 22}}) {
         SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
         vroYuvConverter converter(width, height);
         std::vector<std::vector<int>> expected;
