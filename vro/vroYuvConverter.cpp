@@ -73,6 +73,7 @@ vroYuvConverter::vroYuvConverter(int width, int height, int slots)
     : width(width),
       height(height),
       texels(width / bytesPerTexel(width)),
+      picture(glm::ivec2(width, height), GL_UNSIGNED_BYTE),
       luma(kVertexSource, fragmentSource(width, kLumaSource),
            vroShaderLabel{"luma conversion", "built-in vertex stage", "built-in fragment stage"}),
       chroma(kVertexSource, fragmentSource(width, kChromaSource),
@@ -80,13 +81,7 @@ vroYuvConverter::vroYuvConverter(int width, int height, int slots)
       reader(texels, height * 3 / 2, slots, bytesPerTexel(width) == 4 ? GL_RGBA : GL_RED)
 {
     assert(width > 0 && height > 0 && width % 2 == 0 && height % 2 == 0 && "4:2:0 needs even sizes");
-    glGenTextures(1, &picture);
-    glBindTexture(GL_TEXTURE_2D, picture);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glBindTexture(GL_TEXTURE_2D, 0);
-
+    picture.Load();
     glGenRenderbuffers(1, &planes);
     glBindRenderbuffer(GL_RENDERBUFFER, planes);
     glRenderbufferStorage(GL_RENDERBUFFER, bytesPerTexel(width) == 4 ? GL_RGBA8 : GL_R8, texels, height * 3 / 2);
@@ -111,7 +106,6 @@ vroYuvConverter::~vroYuvConverter()
 {
     glDeleteFramebuffers(1, &framebuffer);
     glDeleteRenderbuffers(1, &planes);
-    glDeleteTextures(1, &picture);
 }
 
 void vroYuvConverter::Queue()
@@ -135,8 +129,7 @@ void vroYuvConverter::Queue()
 // Unit 0 belongs to no channel; it is left with no texture bound, as a load leaves it.
 void vroYuvConverter::convert()
 {
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, picture);
+    picture.BindToUnit(0);
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, width, height);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer);
     glViewport(0, height / 2, texels, height);

@@ -3,6 +3,7 @@
 #include "vroFSQuad.h"
 #include "vroFrameReader.h"
 #include "vroShaderProgram.h"
+#include "vroTexture.h"
 
 #include <cstdint>
 #include <vector>
@@ -42,8 +43,8 @@ private:
 
     int width;
     int height;
-    int texels;             // a row's bytes, one or four to a texel of the target
-    GLuint picture = 0;     // the frame, copied to be sampled
+    int texels;             // the target's width: a row's bytes, one or four to a texel
+    vroTexture picture;     // the frame, copied to be sampled
     GLuint planes = 0;      // `texels` x height * 3 / 2
     GLuint framebuffer = 0; // draws into `planes`
     vroShaderProgram luma;
