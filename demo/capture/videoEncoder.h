@@ -10,12 +10,13 @@
 
 // H.264 video made by ffmpeg, fed raw yuv420p frames (BT.709, limited range)
 // through a pipe, which it encodes as they are and labels as such in the
-// stream and the container, with an optional WAV file muxed in as AAC. ffmpeg is started from an
-// argument vector (no shell), in a process group of its own so that a Ctrl-C
-// reaches only this program, which then stops it. It writes under a temporary
-// name beside the output that is renamed into place only when ffmpeg has
-// finished successfully; its standard error goes to "<output>.ffmpeg.log",
-// removed on success and named in the error line on failure.
+// stream and the container, with an optional WAV file muxed in as AAC. ffmpeg
+// is started from an argument vector (no shell), in a process group of its
+// own so that a Ctrl-C reaches only this program, which then stops it. It
+// writes under a temporary name beside the output that is renamed into place
+// only when ffmpeg has finished successfully; its standard error goes to
+// "<output>.ffmpeg.log", removed on success and named in the error line on
+// failure.
 class VideoEncoder : public FrameSink {
 public:
     struct Settings {
