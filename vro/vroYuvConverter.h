@@ -19,7 +19,8 @@
 // of pixel buffers as vroFrameReader, and the encoder converts nothing.
 class vroYuvConverter {
 public:
-    // Both sizes even, as 4:2:0 needs.
+    // Both sizes even, as 4:2:0 needs; height * 3 / 2 no more than GL's
+    // largest renderbuffer.
     vroYuvConverter(int width, int height, int slots = 2);
     ~vroYuvConverter();
 

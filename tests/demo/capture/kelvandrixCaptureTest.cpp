@@ -282,6 +282,8 @@ TEST_F(Capture, BadInputIsOneLineAndWritesNothing)
         {{"--stats", "costs.txt"}, 2, "capture: --stats takes a CSV file only by a name ending in .csv, not \"costs.txt\""},
         {{"--size", "99998x99998"}, 1, "is beyond the largest picture this OpenGL renders"},
         {{"--size", "63x36", "--out", "v.mp4"}, 1, "is odd; H.264 video in yuv420p needs an even width and height"},
+        // Software GL renders up to 16384 pixels high: a picture that tall, not a video.
+        {{"--size", "64x16000", "--out", "v.mp4"}, 1, "is too tall for a video: this OpenGL converts frames up to 10922"},
         {{"--from", "3", "--to", "2", "--out", "v.mp4"}, 1, "holds no frame"},
         {{"--from", "1", "--to", "9", "--out", "v.mp4"}, 1, "lies outside the tune"},
         {{"--from", "-1", "--out", "v.mp4"}, 1, "lies outside the tune"},
