@@ -5,13 +5,23 @@
 #include <cstdio>
 #include <cstring>
 
-vroFrameReader::vroFrameReader(int width, int height, int slots)
-    : buffers(static_cast<std::size_t>(slots)),
-      pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4),
-      width(width),
-      height(height)
+namespace {
+
+std::size_t bytesPerPixel(GLenum format)
 {
-    assert(width > 0 && height > 0 && slots >= 1);
+    return format == GL_RED ? 1 : 4;
+}
+
+} // namespace
+
+vroFrameReader::vroFrameReader(int width, int height, int slots, GLenum format)
+    : buffers(static_cast<std::size_t>(slots)),
+      pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * bytesPerPixel(format)),
+      width(width),
+      height(height),
+      format(format)
+{
+    assert(width > 0 && height > 0 && slots >= 1 && (format == GL_RGBA || format == GL_RED));
     glGenBuffers(slots, buffers.data());
     for (GLuint buffer : buffers) {
         glBindBuffer(GL_PIXEL_PACK_BUFFER, buffer);
@@ -29,8 +39,8 @@ void vroFrameReader::Queue()
 {
     assert(queued < slots());
     glBindBuffer(GL_PIXEL_PACK_BUFFER, buffers[next]);
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, format, GL_UNSIGNED_BYTE, nullptr);
     glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
     next = (next + 1) % slots();
     ++queued;
@@ -44,7 +54,7 @@ const std::vector<std::uint8_t>& vroFrameReader::Take()
     const auto* mapped = static_cast<const std::uint8_t*>(
         glMapBufferRange(GL_PIXEL_PACK_BUFFER, 0, static_cast<GLsizeiptr>(pixels.size()), GL_MAP_READ_BIT));
     // GL keeps rows bottom first; pictures and video encoders want the top first.
-    const std::size_t row = static_cast<std::size_t>(width) * 4;
+    const std::size_t row = static_cast<std::size_t>(width) * bytesPerPixel(format);
     if (mapped) {
         for (int y = 0; y < height; ++y)
             std::memcpy(&pixels[static_cast<std::size_t>(y) * row],

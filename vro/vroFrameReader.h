@@ -8,10 +8,11 @@
 // Reads whole frames back from the framebuffer bound for reading, through a
 // ring of pixel buffer objects: Queue starts the copy of the frame just drawn
 // and returns at once, so the driver finishes it while the next frame draws;
-// Take hands out the oldest queued frame as 8-bit RGBA, rows from the top.
+// Take hands out the oldest queued frame, rows from the top, tightly packed.
 class vroFrameReader {
 public:
-    vroFrameReader(int width, int height, int slots = 2);
+    // `format` GL_RGBA reads 8-bit RGBA, GL_RED one byte a pixel.
+    vroFrameReader(int width, int height, int slots = 2, GLenum format = GL_RGBA);
     ~vroFrameReader();
 
     vroFrameReader(const vroFrameReader&) = delete;
@@ -31,6 +32,7 @@ private:
     std::vector<std::uint8_t> pixels;
     int width;
     int height;
+    GLenum format;
     int next = 0;   // the slot the next Queue fills
     int queued = 0; // slots filled and not yet taken
 };

@@ -91,6 +91,12 @@ bool checkBeforeLoading(const CaptureOptions& options)
             return fail("--size " + std::to_string(options.width) + "x" + std::to_string(options.height)
                         + " is beyond the largest picture this OpenGL renders, " + std::to_string(largest) + "x"
                         + std::to_string(largest));
+        // A video's frame is converted on the GPU into a target with its
+        // chroma rows below its own: half as tall again.
+        if (video && options.height / 2 * 3 > largest)
+            return fail("--size " + std::to_string(options.width) + "x" + std::to_string(options.height)
+                        + " is too tall for a video: this OpenGL converts frames up to "
+                        + std::to_string(largest / 3 * 2) + " pixels high to yuv420p");
     }
     return true;
 }

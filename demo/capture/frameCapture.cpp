@@ -10,6 +10,7 @@
 #include "vroGpuTimer.h"
 #include "vroTimer.h"
 #include "vroWindow.h"
+#include "vroYuvConverter.h"
 
 #include <chrono>
 #include <memory>
@@ -47,8 +48,19 @@ void FrameCapture::drawFrame(double seconds)
 bool FrameCapture::Run(const FrameRange& range, FrameSink& sink, PartStats* stats,
                        const volatile std::sig_atomic_t& stop)
 {
-    vroEngine& engine = production.getEngine();
+    if (sink.takes() == FrameSink::Pixels::yuv420p) {
+        vroYuvConverter converter(width, height, 2);
+        return runWith(converter, range, sink, stats, stop);
+    }
     vroFrameReader reader(width, height, 2);
+    return runWith(reader, range, sink, stats, stop);
+}
+
+template <class ReadBack>
+bool FrameCapture::runWith(ReadBack& reader, const FrameRange& range, FrameSink& sink, PartStats* stats,
+                           const volatile std::sig_atomic_t& stop)
+{
+    vroEngine& engine = production.getEngine();
     const auto gpu = stats ? std::make_unique<vroGpuTimer>() : nullptr;
     TerminalProgress progress(stderr, range.count(), "frames");
     long handedOut = 0;

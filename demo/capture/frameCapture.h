@@ -13,7 +13,7 @@ class PartStats;
 // and the clock is held at that position, so that the sync row, every track
 // value and "uTime" follow from it exactly, and two captures agree byte for
 // byte. Frames are read back through a ring of pixel buffers while the next
-// one draws.
+// one draws, as RGBA or, for a sink that takes yuv420p, converted on the GPU.
 class FrameCapture {
 public:
     FrameCapture(int width, int height);
@@ -25,6 +25,10 @@ public:
 private:
     // The frame at music time `seconds`, drawn into the window's back buffer.
     void drawFrame(double seconds);
+    // Run with a vroFrameReader or a vroYuvConverter, whichever the sink takes.
+    template <class ReadBack>
+    bool runWith(ReadBack& reader, const FrameRange& range, FrameSink& sink, PartStats* stats,
+                 const volatile std::sig_atomic_t& stop);
 
     Production production;
     int width;

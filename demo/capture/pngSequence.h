@@ -11,6 +11,7 @@ class PngSequence : public FrameSink {
 public:
     PngSequence(std::filesystem::path folder, int width, int height);
 
+    Pixels takes() const override { return Pixels::rgba; }
     bool Write(long number, const std::vector<std::uint8_t>& rgba) override;
     bool Finish() override { return true; }
     void Abandon() override;

@@ -25,6 +25,13 @@ std::string number(double value)
     return text;
 }
 
+// The frames' colours as the GPU converted them, given to ffmpeg for its
+// input, so that it converts nothing, and for its output, so that x264 writes
+// them into the stream and the muxer into the container: players that find
+// no label guess, and not all alike.
+const std::vector<std::string> kBt709LimitedRange = {"-color_primaries", "bt709", "-color_trc", "bt709",
+                                                     "-colorspace", "bt709", "-color_range", "tv"};
+
 } // namespace
 
 VideoEncoder::VideoEncoder(Settings settings)
@@ -44,9 +51,10 @@ VideoEncoder::~VideoEncoder()
 std::vector<std::string> VideoEncoder::arguments() const
 {
     std::vector<std::string> args = {"ffmpeg", "-hide_banner", "-nostats", "-loglevel", "warning", "-y",
-                                     "-f", "rawvideo", "-pix_fmt", "rgba",
-                                     "-s", std::to_string(settings.width) + "x" + std::to_string(settings.height),
-                                     "-framerate", number(settings.fps), "-i", "pipe:0"};
+                                     "-f", "rawvideo", "-pix_fmt", "yuv420p"};
+    args.insert(args.end(), kBt709LimitedRange.begin(), kBt709LimitedRange.end());
+    args.insert(args.end(), {"-s", std::to_string(settings.width) + "x" + std::to_string(settings.height),
+                             "-framerate", number(settings.fps), "-i", "pipe:0"});
     if (!settings.audioWav.empty())
         args.insert(args.end(), {"-i", "file:" + settings.audioWav.string()});
     args.insert(args.end(), {"-map", "0:v"});
@@ -57,6 +65,7 @@ std::vector<std::string> VideoEncoder::arguments() const
     // files about a fifth larger at the same quality.
     args.insert(args.end(), {"-c:v", "libx264", "-preset", "ultrafast", "-crf", std::to_string(settings.crf),
                              "-pix_fmt", "yuv420p"});
+    args.insert(args.end(), kBt709LimitedRange.begin(), kBt709LimitedRange.end());
     if (!settings.audioWav.empty())
         args.insert(args.end(), {"-c:a", "aac", "-b:a", "192k"});
     args.insert(args.end(), {"-movflags", "+faststart", "file:" + partial.string()});
@@ -64,7 +73,7 @@ std::vector<std::string> VideoEncoder::arguments() const
 }
 
 // A pipe that holds a whole frame takes frame n at once, and this process
-// draws frame n+1 while ffmpeg still converts and encodes n-1; a default pipe
+// draws frame n+1 while ffmpeg still encodes n-1; a default pipe
 // (64 KiB) makes every write wait for ffmpeg. Linux grants unprivileged users
 // up to its pipe-max-size (1 MiB unless raised), which still helps; a pipe
 // that cannot grow only costs time.
@@ -95,7 +104,7 @@ bool VideoEncoder::Start()
         close(ends[1]);
         return false;
     }
-    growPipe(ends[1], static_cast<size_t>(settings.width) * static_cast<size_t>(settings.height) * 4);
+    growPipe(ends[1], static_cast<size_t>(settings.width) * static_cast<size_t>(settings.height) * 3 / 2);
     posix_spawn_file_actions_t files;
     posix_spawn_file_actions_init(&files);
     posix_spawn_file_actions_adddup2(&files, ends[0], STDIN_FILENO);
@@ -135,15 +144,15 @@ bool VideoEncoder::Start()
     return true;
 }
 
-bool VideoEncoder::Write(long, const std::vector<std::uint8_t>& rgba)
+bool VideoEncoder::Write(long, const std::vector<std::uint8_t>& planes)
 {
     size_t done = 0;
-    while (done < rgba.size()) {
+    while (done < planes.size()) {
         // A signal cuts a blocked write short, with or without part of the
         // frame taken; only a stop request ends the frame there.
         if (stopRequested())
             return false;
-        const ssize_t written = write(pipeToEncoder, rgba.data() + done, rgba.size() - done);
+        const ssize_t written = write(pipeToEncoder, planes.data() + done, planes.size() - done);
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0) {

@@ -8,13 +8,15 @@
 
 #include <sys/types.h>
 
-// H.264 video (yuv420p) made by ffmpeg, fed raw RGBA frames through a pipe,
-// with an optional WAV file muxed in as AAC. ffmpeg is started from an
-// argument vector (no shell), in a process group of its own so that a Ctrl-C
-// reaches only this program, which then stops it. It writes under a temporary
-// name beside the output that is renamed into place only when ffmpeg has
-// finished successfully; its standard error goes to "<output>.ffmpeg.log",
-// removed on success and named in the error line on failure.
+// H.264 video made by ffmpeg, fed raw yuv420p frames (BT.709, limited range)
+// through a pipe, which it encodes as they are and labels as such in the
+// stream and the container, with an optional WAV file muxed in as AAC. ffmpeg
+// is started from an argument vector (no shell), in a process group of its
+// own so that a Ctrl-C reaches only this program, which then stops it. It
+// writes under a temporary name beside the output that is renamed into place
+// only when ffmpeg has finished successfully; its standard error goes to
+// "<output>.ffmpeg.log", removed on success and named in the error line on
+// failure.
 class VideoEncoder : public FrameSink {
 public:
     struct Settings {
@@ -36,7 +38,8 @@ public:
 
     // Starts ffmpeg; false after one line on standard error when it cannot.
     bool Start();
-    bool Write(long number, const std::vector<std::uint8_t>& rgba) override;
+    Pixels takes() const override { return Pixels::yuv420p; }
+    bool Write(long number, const std::vector<std::uint8_t>& planes) override;
     // False without a word when a stop was asked meanwhile: the caller says it.
     bool Finish() override;
     void Abandon() override;

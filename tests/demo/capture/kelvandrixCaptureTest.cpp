@@ -151,6 +151,59 @@ TEST(CaptureOfTheProduction, TwoRunsGiveTheSameBytes)
     }
 }
 
+// The mean difference, over every channel of every pixel, between a picture
+// and the first frame of a video decoded to RGB with the BT.709 matrix at
+// limited range.
+double differenceFromVideo(const std::filesystem::path& picture, const std::filesystem::path& video)
+{
+    const std::filesystem::path decoded = video.string() + ".rgb";
+    runCommand("ffmpeg -v error -i '" + video.string() + "' -vf scale=in_color_matrix=bt709:in_range=tv "
+               "-frames:v 1 -f rawvideo -pix_fmt rgb24 '" + decoded.string() + "'");
+    const std::string frame = readFile(decoded);
+    int width = 0, height = 0, channels = 0;
+    std::unique_ptr<stbi_uc, void (*)(void*)> pixels(stbi_load(picture.c_str(), &width, &height, &channels, 3),
+                                                     stbi_image_free);
+    EXPECT_TRUE(pixels && frame.size() == static_cast<size_t>(width) * height * 3) << video;
+    if (!pixels || frame.size() != static_cast<size_t>(width) * height * 3)
+        return 255.0;
+    double sum = 0.0;
+    for (size_t i = 0; i < frame.size(); ++i)
+        sum += std::abs(static_cast<int>(static_cast<unsigned char>(frame[i])) - static_cast<int>(pixels.get()[i]));
+    return sum / static_cast<double>(frame.size());
+}
+
+// The production's saturated colours at 30 s, captured as a video and as a
+// picture: the video says which colours it holds, in the stream and in the
+// container, and decoded as it says it is as close to the picture as
+// ffmpeg's own conversion and encoding of that picture. (Converted with the
+// BT.601 matrix as ffmpeg does by default, it was 0.6/255 further off.)
+TEST(CaptureOfTheProduction, VideoColoursAreLabelledBt709AndAsCloseAsFfmpegsOwnConversion)
+{
+    TempDir dir;
+    for (const std::string out : {"v.mp4", "pictures/"}) {
+        ChildProcess program(KELVANDRIX_CAPTURE, runDir(),
+                             {"--fps", "10", "--size", "160x90", "--from", "30", "--to", "30.1", "--no-audio",
+                              "--out", dir.file(out).string() + (out.back() == '/' ? "/" : "")});
+        ASSERT_EQ(program.waitForExit(60s), std::optional<int>(0)) << program.standardError();
+    }
+    const std::string colours = "color_range=tv\ncolor_space=bt709\ncolor_transfer=bt709\ncolor_primaries=bt709\n";
+    runCommand("ffmpeg -v error -i '" + dir.file("v.mp4").string() + "' -c copy -f h264 '"
+               + dir.file("v.h264").string() + "'");
+    for (const char* file : {"v.mp4", "v.h264"})
+        EXPECT_EQ(runCommand("ffprobe -v error -show_entries stream=color_range,color_space,color_transfer,"
+                             "color_primaries -of default=nw=1 '" + dir.file(file).string() + "'"),
+                  colours) << file;
+    // The container's own label: primaries, transfer and matrix 1 (BT.709), not full range.
+    EXPECT_NE(readFile(dir.file("v.mp4")).find(std::string("colrnclx\0\1\0\1\0\1\0", 15)), std::string::npos);
+
+    const std::filesystem::path picture = dir.file("pictures") / "frame_000300.png";
+    runCommand("ffmpeg -v error -i '" + picture.string() + "' -vf scale=out_color_matrix=bt709:out_range=tv,"
+               "format=yuv420p -c:v libx264 -preset ultrafast -crf 18 '" + dir.file("ffmpeg.mp4").string() + "'");
+    const double captured = differenceFromVideo(picture, dir.file("v.mp4"));
+    const double byFfmpeg = differenceFromVideo(picture, dir.file("ffmpeg.mp4"));
+    EXPECT_LE(captured, byFfmpeg + 0.3) << "captured " << captured << "/255, ffmpeg " << byFfmpeg << "/255";
+}
+
 // A tone burst at 1.5 s of the music; the video from 1 s must carry it at 0.5 s.
 TEST_F(Capture, VideoHasTheFramesOfTheRangeAndItsMusicInTime)
 {
@@ -200,6 +253,21 @@ TEST_F(Capture, VideoHasTheFramesOfTheRangeAndItsMusicInTime)
     after = filesIn(dir.path());
     after.erase(longest);
     EXPECT_EQ(after, before) << "temporary files or the encoder's log were left";
+
+    // A tone to the tune's very end (7.5 s): the last frame at 7 frames per
+    // second lasts to 53/7 s, and the music written past the end is silence.
+    runCommand("cd '" + dir.path().string() + "' && sox -n -r 44100 -c 2 tone.wav synth "
+               + std::to_string(kSmallDataMusicSeconds) + " sine 440 && lame --silent -b 192 tone.wav tolvenmark.mp3");
+    const Outcome tail = capture(dir, {"--fps", "7", "--from", "6", "--audio-only", "--out", "tail.wav"});
+    ASSERT_EQ(tail.status, std::optional<int>(0)) << tail.error;
+    const std::string wav = readFile(dir.file("tail.wav")).substr(44); // 16-bit stereo after the header
+    const auto* frames = reinterpret_cast<const std::int16_t*>(wav.data());
+    const size_t end = static_cast<size_t>((kSmallDataMusicSeconds - 6.0) * 44100.0) * 2;
+    ASSERT_EQ(wav.size() / 2, static_cast<size_t>(std::lround((53.0 / 7.0 - 6.0) * 44100.0)) * 2);
+    EXPECT_GT(*std::max_element(frames + end - 882, frames + end), 8000) << "the tone stops before the tune's end";
+    EXPECT_EQ(std::count(frames + end, frames + wav.size() / 2, std::int16_t{0}),
+              static_cast<std::ptrdiff_t>(wav.size() / 2 - end))
+        << "sound past the tune's end";
 }
 
 TEST_F(Capture, BadInputIsOneLineAndWritesNothing)
@@ -219,6 +287,8 @@ TEST_F(Capture, BadInputIsOneLineAndWritesNothing)
         {{"--stats", "costs.txt"}, 2, "capture: --stats takes a CSV file only by a name ending in .csv, not \"costs.txt\""},
         {{"--size", "99998x99998"}, 1, "is beyond the largest picture this OpenGL renders"},
         {{"--size", "63x36", "--out", "v.mp4"}, 1, "is odd; H.264 video in yuv420p needs an even width and height"},
+        // Software GL renders up to 16384 pixels high: a picture that tall, not a video.
+        {{"--size", "64x16000", "--out", "v.mp4"}, 1, "is too tall for a video: this OpenGL converts frames up to 10922"},
         {{"--from", "3", "--to", "2", "--out", "v.mp4"}, 1, "holds no frame"},
         {{"--from", "1", "--to", "9", "--out", "v.mp4"}, 1, "lies outside the tune"},
         {{"--from", "-1", "--out", "v.mp4"}, 1, "lies outside the tune"},
@@ -306,7 +376,8 @@ TEST_F(Capture, AClosedStandardErrorTakesNoConnectionOrFile)
 TEST_F(Capture, AFailedEncoderIsSeenWhateverSIGCHLDWasLeftAs)
 {
     TempDir bin;
-    bin.write("ffmpeg", "#!/bin/sh\nfor last; do :; done\necho broken > \"${last#file:}\"\ncat > /dev/null\nexit 1\n");
+    bin.write("ffmpeg", "#!/bin/sh\nfor last; do :; done\necho broken > \"${last#file:}\"\ncat > /dev/null\n"
+                        "echo 'muxing failed at the end' >&2\nexit 1\n");
     std::filesystem::permissions(bin.file("ffmpeg"), std::filesystem::perms::owner_all);
     const std::string path = std::getenv("PATH");
     setenv("PATH", (bin.path().string() + ":" + path).c_str(), 1);
@@ -316,6 +387,10 @@ TEST_F(Capture, AFailedEncoderIsSeenWhateverSIGCHLDWasLeftAs)
     setenv("PATH", path.c_str(), 1);
     EXPECT_EQ(program.waitForExit(120s), std::optional<int>(1)) << program.standardError();
     EXPECT_FALSE(std::filesystem::exists(dir.file("v.mp4")));
+    // It failed after taking every frame: the log its line names is kept.
+    EXPECT_NE(program.standardError().find("capture: ffmpeg failed, see \"v.mp4.ffmpeg.log\""), std::string::npos)
+        << program.standardError();
+    EXPECT_EQ(readFile(dir.file("v.mp4.ffmpeg.log")), "muxing failed at the end\n");
 }
 
 // The capture's children once it is well under way: the first tenth done,
