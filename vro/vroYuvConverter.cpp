@@ -5,8 +5,9 @@
 
 namespace {
 
+// Versionless, as every source of the engine: the platform's prelude goes
+// in front.
 const char* const kVertexSource =
-    "#version 410 core\n"
     "layout (location = 0) in vec3 vertexPosition;\n"
     "void main() { gl_Position = vec4(vertexPosition, 1.0); }\n";
 
@@ -63,7 +64,7 @@ int bytesPerTexel(int width)
 
 std::string fragmentSource(int width, const char* main)
 {
-    return "#version 410 core\nconst int kBytes = " + std::to_string(bytesPerTexel(width)) + ";\n" + kCommonSource
+    return "const int kBytes = " + std::to_string(bytesPerTexel(width)) + ";\n" + kCommonSource
         + main;
 }
 
