@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include <epoxy/gl.h>
+#include "vroGL.h"
 
 namespace {
 
