@@ -5,9 +5,9 @@
 #include <cmath>
 
 // The bar's own program: no file is read for it, so it works before any
-// asset exists. The texts are kept exactly as first written.
+// asset exists. The texts are kept exactly as first written, but for the
+// version line, which the shader prelude now puts in front.
 const char* const vroProgressBar::kVertexSource =
-    "#version 410 core\n"
     "layout (location = 0) in vec3 vertexPosition;\n"
     "out vec2 NDC;\n"
     "void main () {\n"
@@ -16,7 +16,6 @@ const char* const vroProgressBar::kVertexSource =
     "}";
 
 const char* const vroProgressBar::kFragmentSource =
-    "#version 410 core\n"
     "uniform float uPosition;\n"
     "in vec2 NDC;out vec4 color;float box(vec2 b, vec2 p){ vec2 d = abs(p) - b;return min(max(d.x,d.y),0.0) + length(max(d,0.0));}\n"
     "void main () {\n"

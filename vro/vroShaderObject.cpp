@@ -1,5 +1,7 @@
 #include "vroShaderObject.h"
 
+#include "vroShaderPrelude.h"
+
 #include <vector>
 
 vroShaderObject::vroShaderObject(GLenum type) : id(glCreateShader(type))
@@ -13,6 +15,7 @@ vroShaderObject::~vroShaderObject()
 
 std::string vroShaderObject::Compile(std::string source)
 {
+    source = vroShaderPrelude::Apply(source);
     const char* text = source.c_str();
     glShaderSource(id, 1, &text, nullptr);
     glCompileShader(id);

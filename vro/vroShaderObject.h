@@ -13,8 +13,9 @@ public:
     vroShaderObject(const vroShaderObject&) = delete;
     vroShaderObject& operator=(const vroShaderObject&) = delete;
 
-    // Sets the source and compiles; returns the info log when compiling
-    // fails, and an empty text when it succeeds.
+    // Sets the source behind the platform's prelude (vroShaderPrelude) and
+    // compiles; returns the info log when compiling fails, and an empty text
+    // when it succeeds.
     std::string Compile(std::string source);
     GLuint GetID() const { return id; }
 

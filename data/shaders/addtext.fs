@@ -1,4 +1,3 @@
-#version 410 core
 // The text overlay over the cleared scene. The overlay's red channel is glyph
 // coverage (alpha is 255 over whole glyph rectangles, so it says nothing about
 // the glyph itself). Blending is off and the depth test is on, so the only way

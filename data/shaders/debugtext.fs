@@ -1,4 +1,3 @@
-#version 410 core
 // The debug text overlay over whatever is already drawn: its red channel is
 // glyph coverage, and where there is none the pixel is left alone.
 uniform sampler2D uChannelTextDebug;

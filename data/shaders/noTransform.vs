@@ -1,4 +1,3 @@
-#version 410 core
 // Full-screen pass: the quad's positions are already in clip space.
 // texCoord runs 0..1 across the picture with v = 0 at the bottom, which is
 // how off-screen targets are laid out in memory.

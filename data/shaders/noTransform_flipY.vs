@@ -1,4 +1,3 @@
-#version 410 core
 // Full-screen pass for textures whose row 0 is the top of the picture
 // (decoded images, the text overlays): v is turned over so they show upright.
 layout (location = 0) in vec3 vertexPosition;

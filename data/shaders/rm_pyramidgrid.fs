@@ -1,4 +1,3 @@
-#version 410 core
 // Pyramid grid: a slowly turning camera drifts over an endless grid of dark
 // glassy pyramids. Rings of height roll out from a point ahead of the camera;
 // the pyramids' ridges and base edges are lit like neon tubes.

@@ -1,4 +1,3 @@
-#version 410 core
 // Shows the texture on channel A as it is (the closing picture).
 uniform sampler2D uChannelA;
 in vec2 texCoord;

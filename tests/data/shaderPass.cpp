@@ -1,5 +1,7 @@
 #include "shaderPass.h"
 
+#include "vroShaderPrelude.h"
+
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -67,7 +69,9 @@ GLuint ShaderPass::compile(GLenum type, const std::filesystem::path& file)
 {
     const GLuint shader = glCreateShader(type);
     const std::string source = readText(file);
-    const char* text = source.c_str();
+    // Behind the prelude the engine puts in front, as the engine compiles it.
+    const std::string prepared = vroShaderPrelude::Apply(source);
+    const char* text = prepared.c_str();
     glShaderSource(shader, 1, &text, nullptr);
     glCompileShader(shader);
     GLint status = GL_FALSE;

@@ -17,7 +17,7 @@ struct PassUniforms {
 };
 
 // One full-screen pass made from two shader files with plain GL calls, the way
-// the engine pairs them, over a quad of its own (the engine's two triangles).
+// the engine pairs them (behind the engine's shader prelude), over a quad of its own (the engine's two triangles).
 class ShaderPass {
 public:
     ShaderPass(const std::filesystem::path& vertexFile, const std::filesystem::path& fragmentFile);

@@ -37,19 +37,17 @@ std::string trackFile(const std::vector<TrackKey>& keys)
     return bytes;
 }
 
-const char* const kVertex = R"(#version 410 core
-layout (location = 0) in vec3 vertexPosition;
+const char* const kVertex = R"(layout (location = 0) in vec3 vertexPosition;
 out vec2 uv;
 void main() { uv = vertexPosition.xy * 0.5 + 0.5; gl_Position = vec4(vertexPosition, 1.0); })";
 
-const char* const kVertexFlipped = R"(#version 410 core
-layout (location = 0) in vec3 vertexPosition;
+const char* const kVertexFlipped = R"(layout (location = 0) in vec3 vertexPosition;
 out vec2 uv;
 void main() { uv = vec2(vertexPosition.x * 0.5 + 0.5, 0.5 - vertexPosition.y * 0.5); gl_Position = vec4(vertexPosition, 1.0); })";
 
 std::string fragment(const std::string& body)
 {
-    return "#version 410 core\nin vec2 uv;\nuniform sampler2D uChannelA;\nuniform float uSyncA;\nout vec4 colour;\n"
+    return "in vec2 uv;\nuniform sampler2D uChannelA;\nuniform float uSyncA;\nout vec4 colour;\n"
            "void main() { " + body + " }";
 }
 

@@ -24,22 +24,22 @@ std::vector<std::string> lines(const std::string& text)
 TEST(ProgressBarText, BuiltInSourcesAreExact)
 {
     const std::string vertex = vroProgressBar::kVertexSource;
-    ASSERT_EQ(lines(vertex).size(), 7u);
+    ASSERT_EQ(lines(vertex).size(), 6u);
     EXPECT_NE(vertex.back(), '\n');
     EXPECT_EQ(vertex,
-              "#version 410 core\nlayout (location = 0) in vec3 vertexPosition;\nout vec2 NDC;\nvoid main () {\n"
+              "layout (location = 0) in vec3 vertexPosition;\nout vec2 NDC;\nvoid main () {\n"
               "    NDC = vertexPosition.xy;\n    gl_Position = vec4(vertexPosition,1);\n}");
 
     const std::string fragment = vroProgressBar::kFragmentSource;
     const auto fragmentLines = lines(fragment);
-    ASSERT_EQ(fragmentLines.size(), 20u);
+    ASSERT_EQ(fragmentLines.size(), 19u);
     EXPECT_NE(fragment.back(), '\n');
-    EXPECT_EQ(fragmentLines[2], "in vec2 NDC;out vec4 color;float box(vec2 b, vec2 p){ vec2 d = abs(p) - b;"
+    EXPECT_EQ(fragmentLines[1], "in vec2 NDC;out vec4 color;float box(vec2 b, vec2 p){ vec2 d = abs(p) - b;"
                                 "return min(max(d.x,d.y),0.0) + length(max(d,0.0));}");
-    EXPECT_EQ(fragmentLines[9], "   // inner box\t");
-    EXPECT_EQ(fragmentLines[18], "   }   color = vec4(vec3(c),1);");
-    EXPECT_EQ(fragmentLines[4], "   float invgr = 1.0/1.61803398875;");
-    EXPECT_EQ(fragment.size(), 658u);
+    EXPECT_EQ(fragmentLines[8], "   // inner box\t");
+    EXPECT_EQ(fragmentLines[17], "   }   color = vec4(vec3(c),1);");
+    EXPECT_EQ(fragmentLines[3], "   float invgr = 1.0/1.61803398875;");
+    EXPECT_EQ(fragment.size(), 640u);
 }
 
 class ProgressBarTest : public GLTest {

@@ -3,6 +3,7 @@
 #include "vroProgressBar.h"
 #include "vroShaderManager.h"
 #include "vroShaderProgram.h"
+#include "vroShaderPrelude.h"
 #include "vroTimer.h"
 #include "vroUtils.h"
 #include "vroWindow.h"
@@ -120,6 +121,44 @@ TEST_F(ShaderTest, FailedCompileAndLinkStillGiveAProgramAndAMessage)
     vroShaderProgram empty("", "");
     EXPECT_TRUE(glIsProgram(empty.id));
     EXPECT_NE(::testing::internal::GetCapturedStderr().find("shader: \"unnamed\" vertex stage: "), std::string::npos);
+}
+
+// The driver's messages name the lines of the file as its author sees them,
+// whatever the prelude put in front; a source with a version of its own is
+// compiled as it stands.
+TEST_F(ShaderTest, MessagesNameTheFilesLinesInEitherDialect)
+{
+    using Dialect = vroShaderPrelude::Dialect;
+    const std::string vertex = "layout (location = 0) in vec3 vertexPosition;\nvoid main() { gl_Position = vec4(vertexPosition, 1.0); }";
+    const std::string broken = "out vec4 colour;\nvoid main() {\n    colour = ;\n}\n";
+    const struct {
+        const char* name;
+        std::string vertex;
+        std::string fragment;
+        std::string line;
+    } cases[] = {
+        {"the platform's prelude", vertex, broken, "broken.fs:3: error: "},
+        {"the ES prelude", vroShaderPrelude::Apply(vertex, Dialect::es), vroShaderPrelude::Apply(broken, Dialect::es),
+         "broken.fs:3: error: "},
+        {"a version of its own", vertex, "// kept as it is\n#version 410 core\n" + broken, "broken.fs:5: error: "},
+    };
+    for (const auto& c : cases) {
+        vroShaderProgram program(c.vertex, c.fragment, vroShaderLabel{"broken", "plain.vs", "broken.fs"},
+                                 vroShaderProgram::Report::quietly);
+        EXPECT_EQ(program.getProblems().rfind(c.line, 0), 0u) << c.name << ": " << program.getProblems();
+    }
+    vroShaderProgram es(vroShaderPrelude::Apply(vertex, Dialect::es),
+                        vroShaderPrelude::Apply("out vec4 colour;\nvoid main() { colour = vec4(1.0); }", Dialect::es));
+    EXPECT_TRUE(es.isBuilt()) << "the ES prelude gives the fragment stage its precision: " << es.getProblems();
+}
+
+TEST(ShaderPrelude, FindsAVersionOnlyBeforeAnythingButCommentsAndSpace)
+{
+    EXPECT_TRUE(vroShaderPrelude::hasOwnVersion("\r\n// a note\n/* a\nblock */  #  version 300 es\n"));
+    EXPECT_FALSE(vroShaderPrelude::hasOwnVersion("out vec4 colour;\n#version 410 core\n"));
+    EXPECT_FALSE(vroShaderPrelude::hasOwnVersion("// #version 410 core\nout vec4 colour;\n"));
+    EXPECT_FALSE(vroShaderPrelude::hasOwnVersion("/* unfinished"));
+    EXPECT_FALSE(vroShaderPrelude::hasOwnVersion("#define V\n#version 410 core\n"));
 }
 
 TEST_F(ShaderTest, DestroyingAProgramDeletesItAndItsStages)
@@ -309,11 +348,11 @@ TEST_F(ShaderManagerTest, RebuildsFromTheFirstSearchFolderAndKeepsAWorkingProgra
     EXPECT_EQ(manager.getShader("other")->id, other) << "programs not rebuilt are not touched";
 
     const GLuint working = manager.getShader("edited")->id;
-    edits.write("green.fs", "#version 410 core\nout vec4 colour;\nvoid main() {\n    colour = ;\n}\n");
+    edits.write("green.fs", "out vec4 colour;\nvoid main() {\n    colour = ;\n}\n");
     ::testing::internal::CaptureStderr();
     const std::string problems = manager.Rebuild("edited");
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "") << "the caller reports a rebuild's problems";
-    EXPECT_EQ(problems.rfind("green.fs:4: error: ", 0), 0u) << problems;
+    EXPECT_EQ(problems.rfind("green.fs:3: error: ", 0), 0u) << problems;
     EXPECT_EQ(manager.getShader("edited")->id, working);
     EXPECT_TRUE(glIsProgram(working));
 

@@ -1,4 +1,3 @@
-#version 410 core
 // The last pass: brings the finished scene from channel A to the screen with
 // a slight chromatic shift towards the edges, a vignette, film grain and a
 // white flash.

@@ -1,4 +1,3 @@
-#version 410 core
 // Cubescape: the camera glides over an endless field of rounded cubes on a
 // dark grid floor, towards a low sun. The cubes' heights swell in slow waves
 // and jump on the beat; their edges glow.

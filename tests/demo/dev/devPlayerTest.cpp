@@ -37,13 +37,14 @@ namespace {
 constexpr int kWidth = 320;
 constexpr int kHeight = 180;
 
-const char* const kVertex = "#version 410 core\nlayout (location = 0) in vec3 vertexPosition;\nout vec2 texCoord;\n"
+const char* const kVertex = "layout (location = 0) in vec3 vertexPosition;\nout vec2 texCoord;\n"
                             "void main() { texCoord = vertexPosition.xy * 0.5 + 0.5; gl_Position = vec4(vertexPosition, 1.0); }\n";
 
-// A fragment stage whose body starts on line 5.
+// A fragment stage whose body starts on line 4 (the shader prelude in front
+// of it moves no line).
 std::string fragment(const std::string& body)
 {
-    return "#version 410 core\nuniform sampler2D uChannelA;\nuniform float uSyncA, uTime;\nin vec2 texCoord;\n"
+    return "uniform sampler2D uChannelA;\nuniform float uSyncA, uTime;\nin vec2 texCoord;\n"
            "out vec4 colour; void main() { " + body + " }\n";
 }
 
@@ -164,8 +165,8 @@ TEST_F(DevPlayerTest, ShaderEditsReachTheScreenAndBrokenOnesKeepTheLastWorkingPr
     const std::string stderrText = testing::internal::GetCapturedStderr();
     ASSERT_TRUE(reported);
     EXPECT_TRUE(centreIs(0, 255, 0)) << "the old program stays on screen";
-    EXPECT_NE(player->describe().find("rm_cubescape.fs:5: "), std::string::npos) << player->describe();
-    EXPECT_NE(stderrText.find("rm_cubescape.fs:5: "), std::string::npos) << stderrText;
+    EXPECT_NE(player->describe().find("rm_cubescape.fs:4: "), std::string::npos) << player->describe();
+    EXPECT_NE(stderrText.find("rm_cubescape.fs:4: "), std::string::npos) << stderrText;
 
     // Saved twice in a row, as some editors do.
     source.write("shaders/rm_cubescape.fs", fragment("colour = vec4(1.0, 1.0, 0.0, 1.0);"));
@@ -194,7 +195,7 @@ TEST_F(DevPlayerTest, AShaderBrokenAtTheStartIsOnTheReadoutAndDrawsNothing)
     ASSERT_TRUE(player->Execute("pause"));
     ASSERT_TRUE(player->Execute("readout"));
     EXPECT_TRUE(centreIs(255, 255, 255)) << "the background of bg_v 1";
-    EXPECT_NE(player->describe().find("rm_cubescape.fs:5: "), std::string::npos) << player->describe();
+    EXPECT_NE(player->describe().find("rm_cubescape.fs:4: "), std::string::npos) << player->describe();
 
     source.write("shaders/rm_cubescape.fs", fragment("colour = vec4(0.0, 1.0, 0.0, 1.0);"));
     EXPECT_TRUE(framesUntil([&] { return centreIs(0, 255, 0); }));
