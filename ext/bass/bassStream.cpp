@@ -100,6 +100,8 @@ void bassStream::issue(int64_t frame, bool playing)
     issued = commandWord(frame, playing, generation);
     command.store(issued, std::memory_order_release);
     track->need(frame);
+    if (output)
+        output->sourceChanged();
 }
 
 bool bassStream::play(bool restart)
