@@ -13,8 +13,8 @@ vroShaderPrelude::Dialect vroShaderPrelude::platform()
 
 std::string vroShaderPrelude::text(Dialect dialect)
 {
-    // "#line 1" numbers the line after it 1 in both dialects (as C does; only
-    // GLSL before 3.30 counted from the line after that).
+    // "#line 1" numbers the line after it 1 in GLSL 4.10 and ES 3.00 alike, as
+    // in C (GLSL before 3.30 counted one more); Mesa and glslang agree.
     if (dialect == Dialect::es)
         return "#version 300 es\nprecision highp float;\nprecision highp int;\n#line 1\n";
     return "#version 410 core\n#line 1\n";

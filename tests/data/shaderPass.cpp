@@ -1,7 +1,5 @@
 #include "shaderPass.h"
 
-#include "vroShaderPrelude.h"
-
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -38,11 +36,12 @@ const float kQuad[18] = {-1, 1, 0, -1, -1, 0, 1, -1, 0, 1, -1, 0, -1, 1, 0, 1, 1
 
 } // namespace
 
-ShaderPass::ShaderPass(const std::filesystem::path& vertexFile, const std::filesystem::path& fragmentFile)
+ShaderPass::ShaderPass(const std::filesystem::path& vertexFile, const std::filesystem::path& fragmentFile,
+                       vroShaderPrelude::Dialect dialect)
 {
     program = glCreateProgram();
-    const GLuint vertexShader = compile(GL_VERTEX_SHADER, vertexFile);
-    const GLuint fragmentShader = compile(GL_FRAGMENT_SHADER, fragmentFile);
+    const GLuint vertexShader = compile(GL_VERTEX_SHADER, vertexFile, dialect);
+    const GLuint fragmentShader = compile(GL_FRAGMENT_SHADER, fragmentFile, dialect);
     link(vertexShader, fragmentShader);
     glDeleteShader(vertexShader);
     glDeleteShader(fragmentShader);
@@ -65,12 +64,12 @@ ShaderPass::~ShaderPass()
     glDeleteProgram(program);
 }
 
-GLuint ShaderPass::compile(GLenum type, const std::filesystem::path& file)
+GLuint ShaderPass::compile(GLenum type, const std::filesystem::path& file, vroShaderPrelude::Dialect dialect)
 {
     const GLuint shader = glCreateShader(type);
     const std::string source = readText(file);
     // Behind the prelude the engine puts in front, as the engine compiles it.
-    const std::string prepared = vroShaderPrelude::Apply(source);
+    const std::string prepared = vroShaderPrelude::Apply(source, dialect);
     const char* text = prepared.c_str();
     glShaderSource(shader, 1, &text, nullptr);
     glCompileShader(shader);

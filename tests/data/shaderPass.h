@@ -5,6 +5,8 @@
 
 #include <epoxy/gl.h>
 
+#include "vroShaderPrelude.h"
+
 // Values of the engine's per-frame uniform set for one draw.
 struct PassUniforms {
     float width = 64.0f;
@@ -20,7 +22,8 @@ struct PassUniforms {
 // the engine pairs them (behind the engine's shader prelude), over a quad of its own (the engine's two triangles).
 class ShaderPass {
 public:
-    ShaderPass(const std::filesystem::path& vertexFile, const std::filesystem::path& fragmentFile);
+    ShaderPass(const std::filesystem::path& vertexFile, const std::filesystem::path& fragmentFile,
+               vroShaderPrelude::Dialect dialect = vroShaderPrelude::platform());
     ~ShaderPass();
     ShaderPass(const ShaderPass&) = delete;
     ShaderPass& operator=(const ShaderPass&) = delete;
@@ -35,7 +38,7 @@ public:
     void draw(const PassUniforms& values) const;
 
 private:
-    GLuint compile(GLenum type, const std::filesystem::path& file);
+    GLuint compile(GLenum type, const std::filesystem::path& file, vroShaderPrelude::Dialect dialect);
     void link(GLuint vertexShader, GLuint fragmentShader);
     void setUniforms(const PassUniforms& values) const;
 

@@ -36,9 +36,17 @@ float gHue = 0.0;
 int gSteps = 0; // march steps taken, shown by the step-view build
 #endif
 
+// A value in [0, 1) for the cell, from 32-bit integer arithmetic (the
+// "lowbias32" mix): the same bits on every GPU, driver and software renderer,
+// where a sine of a large argument differs from one to the next.
 float hash(vec2 cell)
 {
-    return fract(sin(dot(cell, vec2(127.1, 311.7))) * 43758.5453);
+    uvec2 c = uvec2(ivec2(cell));
+    uint h = c.x * 0x8da6b343u + c.y * 0xd8163841u;
+    h = (h ^ (h >> 16)) * 0x7feb352du;
+    h = (h ^ (h >> 15)) * 0x846ca68bu;
+    h ^= h >> 16;
+    return float(h >> 8) * (1.0 / 16777216.0);
 }
 
 vec3 palette(float t)
