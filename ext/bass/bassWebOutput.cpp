@@ -51,17 +51,21 @@ EM_JS(int, bass_web_open, (int rate, int channels, int audible), {
 });
 
 // The audio clock now: context seconds and the steady-clock seconds at which
-// they are heard. 0 while the context does not run.
+// they are heard, paired by the browser itself where it can. 0 while the
+// context does not run, and in its first moments, while the pairing does not
+// yet account for the output's latency.
 EM_JS(int, bass_web_clock, (double* out), {
     var context = Module['bassWebAudio'].context;
     if (context.state !== 'running')
         return 0;
-    var stamp = context.getOutputTimestamp ? context.getOutputTimestamp() : {};
-    var at = stamp.contextTime;
-    var heard = stamp.performanceTime;
-    if (!(at > 0 && heard > 0)) {
-        at = context.currentTime;
-        heard = performance.now();
+    var at = context.currentTime;
+    var heard = performance.now() + (context.outputLatency || context.baseLatency || 0) * 1000;
+    if (context.getOutputTimestamp) {
+        var stamp = context.getOutputTimestamp();
+        if (!(stamp.contextTime >= 0.05 && stamp.performanceTime > 0))
+            return 0;
+        at = stamp.contextTime;
+        heard = stamp.performanceTime;
     }
     HEAPF64[out >> 3] = at;
     HEAPF64[(out >> 3) + 1] = heard / 1000;
