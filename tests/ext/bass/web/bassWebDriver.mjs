@@ -10,10 +10,8 @@
 //   FIRST.mp3    a tune played and freed before TUNE: the page's audio
 //                context runs at its rate, so TUNE is resampled when the
 //                rates differ
-import { spawn } from 'node:child_process';
-import { readFileSync, writeFileSync } from 'node:fs';
-import { createServer } from 'node:http';
-import { join } from 'node:path';
+import { writeFileSync } from 'node:fs';
+import { runInChromium } from '../../../support/headlessChromium.mjs';
 
 const [pageDir, tunePath, watchArg, levelArg, decodedPath, firstPath] = process.argv.slice(2);
 const watchSeconds = Number(watchArg);
@@ -21,62 +19,6 @@ const clickLevel = Number(levelArg);
 if (!pageDir || !tunePath || !(watchSeconds > 0) || !(clickLevel > 0) || !decodedPath) {
     console.error('bassWebDriver: usage: node bassWebDriver.mjs PAGE_DIR TUNE.mp3 SECONDS CLICK_LEVEL DECODED');
     process.exit(2);
-}
-
-const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.mp3': 'audio/mpeg' };
-
-// A plain static server: the page, the tune as /tune.mp3, the first tune as
-// /first.mp3.
-function serve() {
-    const server = createServer((request, response) => {
-        const name = request.url === '/' ? 'index.html' : request.url.slice(1);
-        const path = { 'tune.mp3': tunePath, 'first.mp3': firstPath }[name] || join(pageDir, name);
-        try {
-            const body = readFileSync(path);
-            response.writeHead(200, { 'Content-Type': types[name.slice(name.lastIndexOf('.'))] || 'text/plain' });
-            response.end(body);
-        } catch {
-            response.writeHead(404);
-            response.end();
-        }
-    });
-    return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
-}
-
-function freePort() {
-    return new Promise((resolve) => {
-        const probe = createServer();
-        probe.listen(0, '127.0.0.1', () => {
-            const { port } = probe.address();
-            probe.close(() => resolve(port));
-        });
-    });
-}
-
-async function webDriver(base, method, path, body) {
-    const response = await fetch(base + path, {
-        method,
-        headers: { 'Content-Type': 'application/json' },
-        body: body === undefined ? undefined : JSON.stringify(body),
-    });
-    const reply = await response.json();
-    if (!response.ok)
-        throw new Error(`${method} ${path}: ${reply.value && reply.value.message}`);
-    return reply.value;
-}
-
-async function waitForDriver(base) {
-    for (let attempt = 0; attempt < 100; ++attempt) {
-        try {
-            const status = await webDriver(base, 'GET', '/status');
-            if (status.ready)
-                return;
-        } catch {
-            // not listening yet
-        }
-        await new Promise((resolve) => setTimeout(resolve, 100));
-    }
-    throw new Error('chromedriver did not start');
 }
 
 // Runs in the page. Taps the layer's output with an audio worklet that
@@ -172,44 +114,16 @@ function report(result) {
         console.log(`click_heard_at ${positionAt(samples, result.clickHeard).toFixed(6)}`);
 }
 
-const server = await serve();
-const driverPort = await freePort();
-const driver = spawn('chromedriver', [`--port=${driverPort}`], { stdio: 'ignore' });
-const base = `http://127.0.0.1:${driverPort}`;
-let session = null;
-let status = 0;
 try {
-    await waitForDriver(base);
-    session = (await webDriver(base, 'POST', '/session', {
-        capabilities: {
-            alwaysMatch: {
-                'goog:chromeOptions': {
-                    binary: '/usr/bin/chromium',
-                    args: ['--headless=new', '--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
-                           '--autoplay-policy=no-user-gesture-required'],
-                },
-            },
-        },
-    })).sessionId;
-    await webDriver(base, 'POST', `/session/${session}/timeouts`, { script: Math.ceil((watchSeconds + 60) * 1000) });
-    await webDriver(base, 'POST', `/session/${session}/url`, { url: `http://127.0.0.1:${server.address().port}/` });
-    const result = await webDriver(base, 'POST', `/session/${session}/execute/async`, {
-        script: `(${measure.toString()})(arguments[0], arguments[1], arguments[2], arguments[3]);`,
-        args: [watchSeconds, clickLevel, Boolean(firstPath)],
+    const result = await runInChromium(pageDir, measure, [watchSeconds, clickLevel, Boolean(firstPath)], {
+        extra: { 'tune.mp3': tunePath, 'first.mp3': firstPath },
+        timeoutSeconds: watchSeconds + 60,
+        chromiumArgs: ['--autoplay-policy=no-user-gesture-required'],
     });
-    if (result.error) {
-        console.error(`bassWebDriver: ${result.error}`);
-        status = 1;
-    } else {
-        report(result);
-    }
+    if (result.error)
+        throw new Error(result.error);
+    report(result);
 } catch (error) {
     console.error(`bassWebDriver: ${error.message}`);
-    status = 1;
-} finally {
-    if (session)
-        await webDriver(base, 'DELETE', `/session/${session}`).catch(() => {});
-    driver.kill();
-    server.close();
+    process.exit(1);
 }
-process.exit(status);
