@@ -14,8 +14,6 @@
 #include <cmath>
 #include <cstring>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <random>
 #include <sstream>
@@ -39,15 +37,15 @@ std::filesystem::path findProgram(const std::string& name)
     return {};
 }
 
-// Runs a program to its end; its standard output, or a failure of the test
-// with its standard error.
-std::string run(const std::string& name, const std::vector<std::string>& arguments, const std::filesystem::path& dir,
-                std::chrono::seconds timeout)
+// Runs a program to its end; its standard output, or nothing and a failure
+// of the test with its standard error.
+std::optional<std::string> run(const std::string& name, const std::vector<std::string>& arguments,
+                               const std::filesystem::path& dir, std::chrono::seconds timeout)
 {
     ChildProcess child(findProgram(name), dir, arguments);
     const std::optional<int> status = child.waitForExit(timeout);
     EXPECT_EQ(status, 0) << name << " failed:\n" << child.standardError();
-    return child.standardOutput();
+    return status == 0 ? std::optional<std::string>(child.standardOutput()) : std::nullopt;
 }
 
 // `seconds` of quiet noise in stereo (every sample exercises the decoder's
@@ -83,8 +81,7 @@ DecodedTune desktopDecode(const std::filesystem::path& tune)
 
 std::vector<int16_t> readSamples(const std::filesystem::path& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string bytes = testing_support::readFile(path);
     std::vector<int16_t> samples(bytes.size() / sizeof(int16_t));
     std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(int16_t));
     return samples;
@@ -113,18 +110,19 @@ std::pair<size_t, int> differences(const std::vector<int16_t>& a, const std::vec
 }
 
 // The layer and the test program built to WebAssembly, in the desktop
-// build's folder; the page's folder.
+// build's folder; the page's folder, empty when it did not build.
 std::filesystem::path buildPage()
 {
     const std::filesystem::path source = testing_support::sourceDir();
     const std::filesystem::path build = std::filesystem::path(KELVANDRIX_BINARY_DIR) / "bass-web";
     setenv("NODE_PATH", "/usr/share/nodejs", 1);
-    run("bash", {(source / "scripts/build-web-libs").string(), "mpg123"}, source, std::chrono::seconds(600));
-    run("emcmake", {"cmake", "-S", (source / "tests/ext/bass/web").string(), "-B", build.string(),
-                    "-DCMAKE_BUILD_TYPE=Release"},
-        source, std::chrono::seconds(300));
-    run("cmake", {"--build", build.string()}, source, std::chrono::seconds(300));
-    return build;
+    const bool built =
+        run("bash", {(source / "scripts/build-web-libs").string(), "mpg123"}, source, std::chrono::seconds(600)) &&
+        run("emcmake",
+            {"cmake", "-S", (source / "tests/ext/bass/web").string(), "-B", build.string(), "-DCMAKE_BUILD_TYPE=Release"},
+            source, std::chrono::seconds(300)) &&
+        run("cmake", {"--build", build.string()}, source, std::chrono::seconds(300));
+    return built ? build : std::filesystem::path();
 }
 
 // The driver's "key value" lines.
@@ -137,7 +135,7 @@ std::map<std::string, std::string> playInBrowser(const std::filesystem::path& pa
                                        std::to_string(kClickLevel), decoded.string()};
     if (!first.empty())
         arguments.push_back(first.string());
-    std::istringstream lines(run("node", arguments, tune.parent_path(), std::chrono::seconds(180)));
+    std::istringstream lines(run("node", arguments, tune.parent_path(), std::chrono::seconds(180)).value_or(""));
     std::map<std::string, std::string> values;
     std::string key;
     std::string value;
