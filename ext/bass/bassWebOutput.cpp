@@ -22,8 +22,12 @@ constexpr double kTickMilliseconds = 20.0;
 
 // The shared context, its players (one per output, each a gain node and the
 // buffers it has queued) and the listeners that resume a suspended context.
+// A browser without Web Audio gets no context: its players queue nothing and
+// their clock is the wall clock, so the music's time still runs, silently.
 EM_JS(int, bass_web_open, (int rate, int channels, int audible), {
     var audio = Module['bassWebAudio'];
+    if (!audio && typeof AudioContext === 'undefined')
+        audio = Module['bassWebAudio'] = {context : null, players : {}, next : 1};
     if (!audio) {
         var context;
         try {
@@ -42,9 +46,12 @@ EM_JS(int, bass_web_open, (int rate, int channels, int audible), {
             });
         }
     }
-    var gain = audio.context.createGain();
-    gain.gain.value = audible ? 1 : 0;
-    gain.connect(audio.context.destination);
+    var gain = null;
+    if (audio.context) {
+        gain = audio.context.createGain();
+        gain.gain.value = audible ? 1 : 0;
+        gain.connect(audio.context.destination);
+    }
     var id = audio.next++;
     audio.players[id] = {gain : gain, channels : channels, rate : rate, nodes : []};
     return id;
@@ -56,6 +63,10 @@ EM_JS(int, bass_web_open, (int rate, int channels, int audible), {
 // yet account for the output's latency.
 EM_JS(int, bass_web_clock, (double* out), {
     var context = Module['bassWebAudio'].context;
+    if (!context) {
+        HEAPF64[out >> 3] = HEAPF64[(out >> 3) + 1] = performance.now() / 1000;
+        return 1;
+    }
     if (context.state !== 'running')
         return 0;
     var at = context.currentTime;
@@ -75,6 +86,8 @@ EM_JS(int, bass_web_clock, (double* out), {
 EM_JS(void, bass_web_queue, (int id, const int16_t* samples, int frames, double when), {
     var audio = Module['bassWebAudio'];
     var player = audio.players[id];
+    if (!audio.context)
+        return;
     var buffer = audio.context.createBuffer(player.channels, frames, player.rate);
     var first = samples >> 1;
     for (var channel = 0; channel < player.channels; ++channel) {
@@ -106,7 +119,8 @@ EM_JS(void, bass_web_drop, (int id), {
 
 EM_JS(void, bass_web_close, (int id), {
     var audio = Module['bassWebAudio'];
-    audio.players[id].gain.disconnect();
+    if (audio.context)
+        audio.players[id].gain.disconnect();
     delete audio.players[id];
 });
 
