@@ -58,7 +58,8 @@ EM_JS(int, bass_web_open, (int rate, int channels, int audible), {
 });
 
 // The audio clock now: context seconds and the steady-clock seconds at which
-// they are heard, paired by the browser itself where it can. 0 while the
+// they are heard, paired by the browser itself where it can (the steady clock
+// of a program in the page is performance.now()). 0 while the
 // context does not run, and in its first moments, while the pairing does not
 // yet account for the output's latency.
 EM_JS(int, bass_web_clock, (double* out), {
