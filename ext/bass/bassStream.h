@@ -79,6 +79,7 @@ private:
 
     // The output's side.
     uint64_t applied = 0;
+    uint64_t anchoredCommand = 0; // the command of the last anchor published
     int64_t cursor = 0;
     bool rendering = false;
     bassTimeFilter pullTimes;

@@ -22,8 +22,12 @@ constexpr double kTickMilliseconds = 20.0;
 
 // The shared context, its players (one per output, each a gain node and the
 // buffers it has queued) and the listeners that resume a suspended context.
+// A browser without Web Audio gets no context: its players queue nothing and
+// their clock is the wall clock, so the music's time still runs, silently.
 EM_JS(int, bass_web_open, (int rate, int channels, int audible), {
     var audio = Module['bassWebAudio'];
+    if (!audio && typeof AudioContext === 'undefined')
+        audio = Module['bassWebAudio'] = {context : null, players : {}, next : 1};
     if (!audio) {
         var context;
         try {
@@ -42,26 +46,38 @@ EM_JS(int, bass_web_open, (int rate, int channels, int audible), {
             });
         }
     }
-    var gain = audio.context.createGain();
-    gain.gain.value = audible ? 1 : 0;
-    gain.connect(audio.context.destination);
+    var gain = null;
+    if (audio.context) {
+        gain = audio.context.createGain();
+        gain.gain.value = audible ? 1 : 0;
+        gain.connect(audio.context.destination);
+    }
     var id = audio.next++;
     audio.players[id] = {gain : gain, channels : channels, rate : rate, nodes : []};
     return id;
 });
 
 // The audio clock now: context seconds and the steady-clock seconds at which
-// they are heard. 0 while the context does not run.
+// they are heard, paired by the browser itself where it can (the steady clock
+// of a program in the page is performance.now()). 0 while the
+// context does not run, and in its first moments, while the pairing does not
+// yet account for the output's latency.
 EM_JS(int, bass_web_clock, (double* out), {
     var context = Module['bassWebAudio'].context;
+    if (!context) {
+        HEAPF64[out >> 3] = HEAPF64[(out >> 3) + 1] = performance.now() / 1000;
+        return 1;
+    }
     if (context.state !== 'running')
         return 0;
-    var stamp = context.getOutputTimestamp ? context.getOutputTimestamp() : {};
-    var at = stamp.contextTime;
-    var heard = stamp.performanceTime;
-    if (!(at > 0 && heard > 0)) {
-        at = context.currentTime;
-        heard = performance.now();
+    var at = context.currentTime;
+    var heard = performance.now() + (context.outputLatency || context.baseLatency || 0) * 1000;
+    if (context.getOutputTimestamp) {
+        var stamp = context.getOutputTimestamp();
+        if (!(stamp.contextTime >= 0.05 && stamp.performanceTime > 0))
+            return 0;
+        at = stamp.contextTime;
+        heard = stamp.performanceTime;
     }
     HEAPF64[out >> 3] = at;
     HEAPF64[(out >> 3) + 1] = heard / 1000;
@@ -71,6 +87,8 @@ EM_JS(int, bass_web_clock, (double* out), {
 EM_JS(void, bass_web_queue, (int id, const int16_t* samples, int frames, double when), {
     var audio = Module['bassWebAudio'];
     var player = audio.players[id];
+    if (!audio.context)
+        return;
     var buffer = audio.context.createBuffer(player.channels, frames, player.rate);
     var first = samples >> 1;
     for (var channel = 0; channel < player.channels; ++channel) {
@@ -102,7 +120,8 @@ EM_JS(void, bass_web_drop, (int id), {
 
 EM_JS(void, bass_web_close, (int id), {
     var audio = Module['bassWebAudio'];
-    audio.players[id].gain.disconnect();
+    if (audio.context)
+        audio.players[id].gain.disconnect();
     delete audio.players[id];
 });
 
