@@ -14,7 +14,8 @@ const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'applic
 // file it maps to.
 function serve(folder, extra) {
     const server = createServer((request, response) => {
-        const name = request.url === '/' ? 'index.html' : decodeURIComponent(request.url.slice(1).split('?')[0]);
+        const path = decodeURIComponent(request.url.split('?')[0]);
+        const name = path === '/' ? 'index.html' : path.slice(1);
         try {
             const body = readFileSync(extra[name] || join(folder, name));
             response.writeHead(200, { 'Content-Type': types[name.slice(name.lastIndexOf('.'))] || 'text/plain' });
@@ -59,32 +60,78 @@ async function waitForDriver(base) {
     throw new Error('chromedriver did not start');
 }
 
+// Serves `folder` on 127.0.0.1 until `close`; `url` is its address.
+export async function serveFolder(folder, extra = {}) {
+    const server = await serve(folder, extra);
+    return { url: `http://127.0.0.1:${server.address().port}/`, close: () => server.close() };
+}
+
+// A headless Chromium session: open a page, run scripts in it, click, wait
+// for the page's state, close. `chromiumArgs` are added to the usual flags.
+export async function openChromium(chromiumArgs = []) {
+    const port = await freePort();
+    const driver = spawn('chromedriver', [`--port=${port}`], { stdio: 'ignore' });
+    const base = `http://127.0.0.1:${port}`;
+    let route;
+    try {
+        await waitForDriver(base);
+        const chromeOptions = {
+            binary: '/usr/bin/chromium',
+            args: ['--headless=new', '--no-sandbox', '--window-size=1280,720', ...chromiumArgs],
+        };
+        const session = await call(base, 'POST', '/session', { capabilities: { alwaysMatch: { 'goog:chromeOptions': chromeOptions } } });
+        route = `/session/${session.sessionId}`;
+    } catch (error) {
+        driver.kill();
+        throw error;
+    }
+    return {
+        open: (url) => call(base, 'POST', `${route}/url`, { url }),
+        // Runs `script`, a function body (its values are `arguments`).
+        run: (script, ...values) => call(base, 'POST', `${route}/execute/sync`, { script, args: values }),
+        // Runs `script`, a function whose last argument is the callback that ends it.
+        runAsync: async (script, args, timeoutSeconds) => {
+            await call(base, 'POST', `${route}/timeouts`, { script: Math.ceil(timeoutSeconds * 1000) });
+            return call(base, 'POST', `${route}/execute/async`, { script: `(${script.toString()})(...arguments);`, args });
+        },
+        click: async (selector) => {
+            const element = await call(base, 'POST', `${route}/element`, { using: 'css selector', value: selector });
+            await call(base, 'POST', `${route}/element/${Object.values(element)[0]}/click`, {});
+        },
+        // Polls the object the page keeps as window[name] until `test` holds
+        // for it; gives it as it was then.
+        async waitFor(name, test, seconds, what) {
+            const deadline = Date.now() + seconds * 1000;
+            for (;;) {
+                const state = await this.run(`return window[arguments[0]] || null;`, name);
+                if (state && test(state))
+                    return state;
+                if (Date.now() > deadline)
+                    throw new Error(`the page did not reach ${what} in ${seconds} s: ${JSON.stringify(state)}`);
+                await new Promise((resolve) => setTimeout(resolve, 50));
+            }
+        },
+        close: async () => {
+            await call(base, 'DELETE', route).catch(() => {});
+            driver.kill();
+        },
+    };
+}
+
 // Opens `folder`'s index.html (with `query`), runs `script` there as an
 // asynchronous WebDriver script (its last argument is the callback that ends
 // it) with `args`, and gives what the script passed to the callback.
 // Options: extra (served name -> file), query, timeoutSeconds, chromiumArgs.
 export async function runInChromium(folder, script, args, options = {}) {
-    const server = await serve(folder, options.extra || {});
-    const port = await freePort();
-    const driver = spawn('chromedriver', [`--port=${port}`], { stdio: 'ignore' });
-    const base = `http://127.0.0.1:${port}`;
-    let session = null;
+    const site = await serveFolder(folder, options.extra || {});
+    let browser = null;
     try {
-        await waitForDriver(base);
-        const chromeOptions = {
-            binary: '/usr/bin/chromium',
-            args: ['--headless=new', '--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
-                   ...(options.chromiumArgs || [])],
-        };
-        session = (await call(base, 'POST', '/session', { capabilities: { alwaysMatch: { 'goog:chromeOptions': chromeOptions } } })).sessionId;
-        await call(base, 'POST', `/session/${session}/timeouts`, { script: Math.ceil((options.timeoutSeconds || 60) * 1000) });
-        await call(base, 'POST', `/session/${session}/url`, { url: `http://127.0.0.1:${server.address().port}/${options.query || ''}` });
-        const invoke = `(${script.toString()})(...arguments);`;
-        return await call(base, 'POST', `/session/${session}/execute/async`, { script: invoke, args });
+        browser = await openChromium(['--use-angle=swiftshader', '--enable-unsafe-swiftshader', ...(options.chromiumArgs || [])]);
+        await browser.open(site.url + (options.query || ''));
+        return await browser.runAsync(script, args, options.timeoutSeconds || 60);
     } finally {
-        if (session)
-            await call(base, 'DELETE', `/session/${session}`).catch(() => {});
-        driver.kill();
-        server.close();
+        if (browser)
+            await browser.close();
+        site.close();
     }
 }

@@ -8,7 +8,7 @@ import os from "node:os";
 import path from "node:path";
 import test from "node:test";
 
-import { openBrowser, serveFolder } from "./browser.mjs";
+import { openChromium, serveFolder } from "../support/headlessChromium.mjs";
 
 const page = path.resolve(process.env.KELVANDRIX_PAGE ?? "build/web");
 const smallData = path.resolve(process.env.KELVANDRIX_SMALL_DATA ?? "build/test/tests/web/kelvandrix-small-data");
@@ -30,7 +30,7 @@ async function session(t, leftOut, flags) {
   const folder = mkdtempSync(path.join(os.tmpdir(), "kelvandrix-page-"));
   smallPage(folder, leftOut);
   const server = await serveFolder(folder);
-  const browser = await openBrowser(["--use-angle=swiftshader", "--enable-unsafe-swiftshader", ...flags]);
+  const browser = await openChromium(["--use-angle=swiftshader", "--enable-unsafe-swiftshader", ...flags]);
   t.after(async () => {
     await browser.close();
     server.close();
@@ -42,7 +42,7 @@ async function session(t, leftOut, flags) {
 test("music time follows the wall clock, never back, until the music ends; it plays again on request", async (t) => {
   const { browser, url } = await session(t, [], ["--autoplay-policy=no-user-gesture-required"]);
   await browser.open(`${url}?autoplay`);
-  await browser.waitFor((k) => k.state === "playing" && k.time > 0.5, 30, "playing");
+  await browser.waitFor("kelvandrix", (k) => k.state === "playing" && k.time > 0.5, 30, "playing");
   // Every animation frame, the wall clock and the music time of the frame
   // drawn last, for ten seconds.
   await browser.run(`
@@ -60,11 +60,11 @@ test("music time follows the wall clock, never back, until the music ends; it pl
   assert.ok(Math.abs(drift) <= 0.05, `music time ran ${drift} s off the wall clock over ${last[0] - first[0]} s`);
   const back = samples.findIndex((sample, i) => i > 0 && sample[1] < samples[i - 1][1]);
   assert.equal(back, -1, `music time went back at sample ${back}: ${JSON.stringify(samples.slice(back - 1, back + 1))}`);
-  const end = await browser.waitFor((k) => k.state === "ended", 10, "the end");
+  const end = await browser.waitFor("kelvandrix", (k) => k.state === "ended", 10, "the end");
   assert.ok(end.time > musicSeconds - 0.1 && end.time <= musicSeconds, `ended at ${end.time} s`);
   assert.deepEqual(end.errors, []);
   await browser.click("#play");
-  await browser.waitFor((k) => k.state === "playing" && k.time > 0.5 && k.time < 3, 10, "playing again");
+  await browser.waitFor("kelvandrix", (k) => k.state === "playing" && k.time > 0.5 && k.time < 3, 10, "playing again");
 });
 
 test("without autoplay the page waits for a click; a missing shader is named and the show goes on", async (t) => {
@@ -74,6 +74,6 @@ test("without autoplay the page waits for a click; a missing shader is named and
   const waiting = await browser.run("return [kelvandrix.state, kelvandrix.time, getComputedStyle(start).display];");
   assert.deepEqual(waiting, ["start", 0, "flex"]);
   await browser.click("#start");
-  const playing = await browser.waitFor((k) => k.state === "playing" && k.time > 4, 30, "four seconds played");
+  const playing = await browser.waitFor("kelvandrix", (k) => k.state === "playing" && k.time > 4, 30, "four seconds played");
   assert.deepEqual(playing.errors, ['shader: cannot read "rm_cubescape.fs"']);
 });

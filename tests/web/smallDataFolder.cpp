@@ -19,7 +19,7 @@ int main(int argc, char** argv)
     testing_support::makeSmallDataSet(made, *seconds);
     std::error_code error;
     std::filesystem::create_directories(argv[1], error);
-    std::filesystem::copy(made.path(), argv[1], std::filesystem::copy_options::overwrite_existing, error);
+    std::filesystem::copy(made.path(), argv[1], std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing, error);
     if (error) {
         std::fprintf(stderr, "kelvandrix-small-data: cannot write \"%s\": %s\n", argv[1], error.message().c_str());
         return 1;

@@ -30,3 +30,10 @@ inline bool logicOpEnabled()
 {
     return glIsEnabled(GL_COLOR_LOGIC_OP);
 }
+
+// Writes 8-bit coverage into the red channel of the bound RGBA texture's
+// rectangle; GL makes green and blue 0 and alpha 1.
+inline void uploadCoverage(GLint x, GLint y, GLsizei width, GLsizei height, const unsigned char* coverage)
+{
+    glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, width, height, GL_RED, GL_UNSIGNED_BYTE, coverage);
+}
