@@ -77,3 +77,17 @@ test("without autoplay the page waits for a click; a missing shader is named and
   const playing = await browser.waitFor("kelvandrix", (k) => k.state === "playing" && k.time > 4, 30, "four seconds played");
   assert.deepEqual(playing.errors, ['shader: cannot read "rm_cubescape.fs"']);
 });
+
+test("a browser without WebGL 2 gets a sentence saying so", async (t) => {
+  const server = await serveFolder(page);
+  const browser = await openChromium(["--disable-3d-apis"]);
+  t.after(async () => {
+    await browser.close();
+    server.close();
+  });
+  await browser.open(server.url);
+  const failed = await browser.waitFor("kelvandrix", (k) => k.state === "failed", 10, "failed");
+  const sentence = await browser.run("return document.getElementById('message').innerText;");
+  assert.match(sentence, /cannot draw with WebGL 2/);
+  assert.deepEqual(failed.errors, []);
+});
