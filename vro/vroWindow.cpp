@@ -132,7 +132,7 @@ glm::ivec2 vroWindow::getDimensions() const
 
 void vroWindow::key_callback(GLFWwindow* window, int key, int, int action, int)
 {
-    if (key == GLFW_KEY_ESCAPE && action == GLFW_PRESS)
+    if (key == GLFW_KEY_ESCAPE && action == GLFW_PRESS && vroWindowPlatform::EscapeCloses())
         glfwSetWindowShouldClose(window, GL_TRUE);
 }
 

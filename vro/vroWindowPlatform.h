@@ -17,6 +17,9 @@ public:
     // What the current context lacks of the one asked for, in words; null
     // when it is that one or better.
     static const char* ContextShortfall();
+    // Whether Escape closes the window. A page cannot close its tab, and
+    // Escape there leaves full screen.
+    static bool EscapeCloses();
     // Shows what was drawn and takes the events that came meanwhile: the end
     // of every frame, the loading bar's included.
     static void Present(GLFWwindow* window);

@@ -67,13 +67,16 @@ test("music time follows the wall clock, never back, until the music ends; it pl
   await browser.waitFor("kelvandrix", (k) => k.state === "playing" && k.time > 0.5 && k.time < 3, 10, "playing again");
 });
 
-test("without autoplay the page waits for a click; a missing shader is named and the show goes on", async (t) => {
+test("without autoplay the page waits for a click; a missing shader is named and the show goes on, Escape or not", async (t) => {
   const { browser, url } = await session(t, ["rm_cubescape.fs"], []);
   await browser.open(url);
   await new Promise((resolve) => setTimeout(resolve, 2000));
   const waiting = await browser.run("return [kelvandrix.state, kelvandrix.time, getComputedStyle(start).display];");
   assert.deepEqual(waiting, ["start", 0, "flex"]);
   await browser.click("#start");
+  // Escape leaves full screen in a page; it must not end the show.
+  await browser.waitFor("kelvandrix", (k) => k.state === "playing", 30, "playing");
+  await browser.run("window.dispatchEvent(new KeyboardEvent('keydown', { keyCode: 27 }));");
   const playing = await browser.waitFor("kelvandrix", (k) => k.state === "playing" && k.time > 4, 30, "four seconds played");
   assert.deepEqual(playing.errors, ['shader: cannot read "rm_cubescape.fs"']);
 });

@@ -50,6 +50,11 @@ const char* vroWindowPlatform::ContextShortfall()
     return nullptr;
 }
 
+bool vroWindowPlatform::EscapeCloses()
+{
+    return true;
+}
+
 void vroWindowPlatform::Present(GLFWwindow* window)
 {
     glfwSwapBuffers(window);

@@ -38,6 +38,11 @@ const char* vroWindowPlatform::ContextShortfall()
     return nullptr;
 }
 
+bool vroWindowPlatform::EscapeCloses()
+{
+    return false;
+}
+
 void vroWindowPlatform::Present(GLFWwindow*)
 {
     waitForNextAnimationFrame();
