@@ -126,29 +126,29 @@ std::filesystem::path buildPage()
 }
 
 // The driver's "key value" lines.
-std::map<std::string, std::string> playInBrowser(const std::filesystem::path& page, const std::filesystem::path& tune,
+std::map<std::string, double> playInBrowser(const std::filesystem::path& page, const std::filesystem::path& tune,
                                                  double watchSeconds, const std::filesystem::path& decoded,
                                                  const std::filesystem::path& first)
 {
     const std::string driver = (testing_support::sourceDir() / "tests/ext/bass/web/bassWebDriver.mjs").string();
-    std::vector<std::string> arguments{driver,          page.string(),          tune.string(), std::to_string(watchSeconds),
+    std::vector<std::string> arguments{driver, page.string(), tune.string(), std::to_string(watchSeconds),
                                        std::to_string(kClickLevel), decoded.string()};
     if (!first.empty())
         arguments.push_back(first.string());
     std::istringstream lines(run("node", arguments, tune.parent_path(), std::chrono::seconds(180)).value_or(""));
-    std::map<std::string, std::string> values;
+    std::map<std::string, double> values;
     std::string key;
-    std::string value;
+    double value = 0.0;
     while (lines >> key >> value)
         values[key] = value;
     return values;
 }
 
-double number(const std::map<std::string, std::string>& values, const std::string& key)
+double number(const std::map<std::string, double>& values, const std::string& key)
 {
     const auto found = values.find(key);
     EXPECT_NE(found, values.end()) << "the page did not report " << key;
-    return found == values.end() ? NAN : std::stod(found->second);
+    return found == values.end() ? NAN : found->second;
 }
 
 } // namespace
@@ -198,7 +198,7 @@ TEST_P(bassWebOutputTest, PlaysTheDesktopsSamplesOnTheAudioClock)
     const int64_t click = clickFrame(desktop.samples);
     ASSERT_GE(click, 0);
 
-    const std::map<std::string, std::string> measured = playInBrowser(page, tune, 4.6, dir.file("page.raw"), first);
+    const std::map<std::string, double> measured = playInBrowser(page, tune, 4.6, dir.file("page.raw"), first);
     ASSERT_FALSE(HasFailure());
     EXPECT_EQ(number(measured, "context_rate"), GetParam().contextRate ? GetParam().contextRate : desktop.rate);
 
