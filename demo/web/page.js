@@ -27,6 +27,8 @@
     const button = { paused: "Play from here", ended: "Play again" }[state];
     element("play").textContent = button || "";
     show("play", Boolean(button));
+    // Notices are read before the show; it plays without them.
+    show("notices", state !== "playing");
   };
 
   kelvandrix.notice = function (text) {
