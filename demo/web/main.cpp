@@ -6,6 +6,8 @@
 #include "vroTimer.h"
 #include "vroWindow.h"
 
+#include <sstream>
+
 namespace {
 
 // The frame at `seconds` with the clock held, drawn as the capture draws it:
@@ -44,6 +46,19 @@ void play(Production& production, double seconds)
     Page::SetState("ended");
 }
 
+// A start the query allowed may still lie past the music, known only once
+// it is loaded: named on the page, and the music played from its beginning.
+double startWithinMusic(Production& production, double seconds)
+{
+    const double length = production.getEngine().audio->GetLength();
+    if (seconds == 0.0 || seconds < length)
+        return seconds;
+    std::ostringstream text;
+    text << "?start=" << seconds << " is past the end of the music (" << length << " s); starting at 0";
+    Page::Notice(text.str());
+    return 0.0;
+}
+
 } // namespace
 
 // The page's show: the start screen, the loading bar (each step a frame of
@@ -58,7 +73,7 @@ int main()
     Page::SetState("loading");
     Production production(options.size.x, options.size.y, false);
     production.Start();
-    double from = options.start;
+    double from = startWithinMusic(production, options.start);
     if (options.paused) {
         hold(production, from);
         Page::WaitForPlay();

@@ -27,8 +27,9 @@
     const button = { paused: "Play from here", ended: "Play again" }[state];
     element("play").textContent = button || "";
     show("play", Boolean(button));
-    // Notices are read before the show; it plays without them.
-    show("notices", state !== "playing");
+    // Notices stay for a while into the show, then leave it alone.
+    if (state === "playing")
+      setTimeout(() => show("notices", false), 5000);
   };
 
   kelvandrix.notice = function (text) {

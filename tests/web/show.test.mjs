@@ -68,9 +68,9 @@ test("music time follows the wall clock, never back, until the music ends; it pl
   await browser.waitFor("kelvandrix", (k) => k.state === "playing" && k.time > 0.5 && k.time < 3, 10, "playing again");
 });
 
-test("without autoplay the page waits for a click; a missing shader is named and the show goes on, Escape or not", async (t) => {
+test("without autoplay the page waits for a click; a missing shader and a start past the music are named and the show goes on, Escape or not", async (t) => {
   const { browser, url } = await session(t, ["rm_cubescape.fs"], []);
-  await browser.open(url);
+  await browser.open(`${url}?start=100`);
   await new Promise((resolve) => setTimeout(resolve, 2000));
   const waiting = await browser.run("return [kelvandrix.state, kelvandrix.time, getComputedStyle(start).display];");
   assert.deepEqual(waiting, ["start", 0, "flex"]);
@@ -80,6 +80,8 @@ test("without autoplay the page waits for a click; a missing shader is named and
   await browser.run("window.dispatchEvent(new KeyboardEvent('keydown', { keyCode: 27 }));");
   const playing = await browser.waitFor("kelvandrix", (k) => k.state === "playing" && k.time > 4, 30, "four seconds played");
   assert.deepEqual(playing.errors, ['shader: cannot read "rm_cubescape.fs"']);
+  const notices = await browser.run("return document.getElementById('notices').innerText;");
+  assert.match(notices, /^\?start=100 is past the end of the music \(12(\.\d+)? s\); starting at 0$/);
 });
 
 test("a browser without WebGL 2 gets a sentence saying so", async (t) => {
