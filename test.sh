@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with tests and runs every test: the plain
-# build, the same suite under AddressSanitizer and UndefinedBehaviorSanitizer,
-# the audio layer under ThreadSanitizer and a short fuzzing run of every
-# reader of outside input. Everything that needs a display gets a virtual one of its own.
+# build, the web page in headless Chromium, the same suite under
+# AddressSanitizer and UndefinedBehaviorSanitizer, the audio layer under
+# ThreadSanitizer and a short fuzzing run of every reader of outside input. Everything that needs a display gets a virtual one of its own.
 set -euo pipefail
 cd "$(dirname "$0")"
 jobs=$(nproc)
@@ -13,6 +13,12 @@ echo "== build and test"
 cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVANDRIX_TESTS=ON -DKELVANDRIX_BENCH=ON >/dev/null
 cmake --build build/test -j"$jobs"
 ./scripts/with-display ctest --test-dir build/test --output-on-failure -j"$jobs"
+
+echo "== the web page in headless Chromium"
+./scripts/build-web build/test
+KELVANDRIX_PAGE=build/web KELVANDRIX_RUN=build/test/run \
+  KELVANDRIX_SMALL_DATA=build/test/tests/web/kelvandrix-small-data \
+  ./scripts/with-display node --test --test-concurrency=1 tests/web/
 
 echo "== address and undefined-behaviour sanitizers"
 cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DKELVANDRIX_TESTS=ON \

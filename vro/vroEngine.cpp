@@ -14,7 +14,7 @@
 
 #include <chrono>
 
-#include <epoxy/gl.h>
+#include "vroGL.h"
 
 vroEngine::vroEngine()
 {

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include <epoxy/gl.h>
+#include "vroGL.h"
 
 namespace {
 
@@ -130,9 +130,8 @@ void vroFont::RenderText(std::string text, int size, glm::ivec2 start, glm::ivec
         const std::int64_t y = penY + (std::int64_t{size} - glyph->bitmap_top) - size / 2;
         const bool inside = x >= 1 && y >= 1 && x + bitmap.width < canvas.x && y + bitmap.rows < canvas.y;
         if (inside && bitmap.buffer && isPackedCoverage(bitmap))
-            glTexSubImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(x), static_cast<GLint>(y),
-                            static_cast<GLsizei>(bitmap.width), static_cast<GLsizei>(bitmap.rows), GL_RED,
-                            GL_UNSIGNED_BYTE, bitmap.buffer);
+            uploadCoverage(static_cast<GLint>(x), static_cast<GLint>(y), static_cast<GLsizei>(bitmap.width),
+                           static_cast<GLsizei>(bitmap.rows), bitmap.buffer);
         penX += pixels(glyph->advance.x);
         penY += pixels(glyph->advance.y);
     }

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include <epoxy/gl.h>
+#include "vroGL.h"
 
 // Reads whole frames back from the framebuffer bound for reading, through a
 // ring of pixel buffer objects: Queue starts the copy of the frame just drawn

@@ -37,7 +37,7 @@ void vroFramebuffer::Setup()
     for (int i = 0; i < count; ++i)
         attachBack(i);
     glBindRenderbuffer(GL_RENDERBUFFER, depthBuffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, size.x, size.y);
+    glRenderbufferStorage(GL_RENDERBUFFER, kDepthBufferFormat, size.x, size.y);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depthBuffer);
     glBindRenderbuffer(GL_RENDERBUFFER, 0);
     std::vector<GLenum> drawBuffers;

@@ -3,7 +3,7 @@
 #include <memory>
 #include <vector>
 
-#include <epoxy/gl.h>
+#include "vroGL.h"
 #include <glm/vec2.hpp>
 
 class vroFlipFlopTexture;

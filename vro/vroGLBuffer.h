@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include <epoxy/gl.h>
+#include "vroGL.h"
 
 // One GL buffer object. Vertex data are tightly packed 32-bit floats; the
 // stride counts floats per vertex (1 to 4), not bytes.

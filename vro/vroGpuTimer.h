@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include <epoxy/gl.h>
+#include "vroGL.h"
 
 // GPU time of spans of GL work, from pairs of timestamp queries, read back
 // without stalling the pipeline: a span's result is there a frame or two

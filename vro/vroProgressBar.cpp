@@ -69,10 +69,10 @@ void vroProgressBar::Advance()
 // as a pixel cleared to white: the state loading runs in.
 bool vroProgressBar::drawsPlainly()
 {
-    for (GLenum capability : {GL_DEPTH_TEST, GL_STENCIL_TEST, GL_SCISSOR_TEST, GL_BLEND, GL_COLOR_LOGIC_OP})
+    for (GLenum capability : {GL_DEPTH_TEST, GL_STENCIL_TEST, GL_SCISSOR_TEST, GL_BLEND})
         if (glIsEnabled(capability))
             return false;
-    return true;
+    return !logicOpEnabled();
 }
 
 // Outside the outer box the program writes nothing but white, yet software

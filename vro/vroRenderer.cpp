@@ -6,7 +6,7 @@
 #include "vroNode.h"
 #include "vroShaderManager.h"
 
-#include <epoxy/gl.h>
+#include "vroGL.h"
 #include <glm/gtc/type_ptr.hpp>
 
 namespace {

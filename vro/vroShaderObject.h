@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include <epoxy/gl.h>
+#include "vroGL.h"
 
 // One shader stage.
 class vroShaderObject {

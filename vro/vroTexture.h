@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include <epoxy/gl.h>
+#include "vroGL.h"
 #include <glm/vec2.hpp>
 
 class vroTextureAsset;

@@ -19,12 +19,12 @@ void vroTextureObject::Upload(const void* pixels, GLenum format, GLenum type, gl
 
 bool vroTextureObject::UploadZeros(GLenum format, GLenum type, glm::ivec2 size)
 {
-    if (epoxy_gl_version() < 44 && !epoxy_has_gl_extension("GL_ARB_clear_texture"))
+    if (!clearsTextures())
         return false;
     // Storage without pixels, then a clear on the driver's side: no zero
     // buffer is written, read or copied on the CPU.
-    specify(nullptr, format, type, size);
-    glClearTexImage(id, 0, format, type, nullptr);
+    specify(nullptr, format, zeroStorageType(type), size);
+    clearTextureToZero(id, format, type);
     glBindTexture(target, 0);
     return true;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <epoxy/gl.h>
+#include "vroGL.h"
 #include <glm/vec2.hpp>
 
 // One GL texture name with the engine's fixed sampling: nearest filtering,

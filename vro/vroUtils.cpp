@@ -7,7 +7,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <epoxy/gl.h>
+#include "vroGL.h"
 
 std::string vroUtils::ReadTextFile(std::string path)
 {

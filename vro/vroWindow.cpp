@@ -1,27 +1,13 @@
 #include "vroWindow.h"
 
 #include "vroColor.h"
+#include "vroGL.h"
+#include "vroWindowPlatform.h"
 
 #include <cstdio>
 #include <cstdlib>
 
-#include <epoxy/gl.h>
 #include <GLFW/glfw3.h>
-#include <X11/Xlib.h>
-
-namespace {
-
-constexpr int kMinimumGLVersion = 41; // OpenGL 4.1, as epoxy counts it
-
-// Xlib ends the program with status 1 once this returns; the line is the
-// window's instead of Xlib's two or three.
-int reportLostDisplay(Display* display)
-{
-    std::fprintf(stderr, "window: lost the connection to the display \"%s\"\n", DisplayString(display));
-    return 0;
-}
-
-} // namespace
 
 vroWindow::vroWindow()
 {
@@ -46,7 +32,7 @@ vroWindow::~vroWindow()
 
 void vroWindow::Init()
 {
-    XSetIOErrorHandler(reportLostDisplay);
+    vroWindowPlatform::WatchDisplay();
     glfwSetErrorCallback(error_callback);
     mInitStatus = glfwInit();
     if (mInitStatus == GLFW_FALSE)
@@ -75,10 +61,7 @@ void vroWindow::Configure(int width, int height, std::string newTitle, bool newF
 
 void vroWindow::setGLFWHints()
 {
-    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
-    glfwWindowHint(GLFW_OPENGL_FORWARD_COMPAT, GL_TRUE);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 1);
+    vroWindowPlatform::SetContextHints();
     glfwWindowHint(GLFW_RESIZABLE, GL_FALSE);
     glfwWindowHint(GLFW_VISIBLE, visible ? GL_TRUE : GL_FALSE);
 }
@@ -87,18 +70,14 @@ void vroWindow::CreateWindow()
 {
     window = glfwCreateWindow(size.x, size.y, title.c_str(), fullscreen ? monitor : nullptr, nullptr);
     if (!window)
-        fail("cannot create a " + std::to_string(size.x) + "x" + std::to_string(size.y)
-             + " window with an OpenGL 4.1 core context");
+        fail("cannot create a " + std::to_string(size.x) + "x" + std::to_string(size.y) + " window with "
+             + vroWindowPlatform::ContextName());
     glfwGetFramebufferSize(window, &framebufferSize.x, &framebufferSize.y);
     glfwMakeContextCurrent(window);
     glfwSetKeyCallback(window, key_callback);
     glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_HIDDEN);
-    // The entry points resolve lazily through epoxy; what must hold here is
-    // that the context really is 4.1 core or better.
-    GLint profile = 0;
-    glGetIntegerv(GL_CONTEXT_PROFILE_MASK, &profile);
-    if (epoxy_gl_version() < kMinimumGLVersion || !(profile & GL_CONTEXT_CORE_PROFILE_BIT))
-        fail("the OpenGL context is below 4.1 core");
+    if (const char* shortfall = vroWindowPlatform::ContextShortfall())
+        fail(shortfall);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     // GL's first viewport is the size the window was asked with; a full
     // screen window on a screen without that mode draws on the screen's size.
@@ -138,8 +117,7 @@ void vroWindow::clearHSV(float hue, float saturation, float value)
 
 void vroWindow::update()
 {
-    glfwSwapBuffers(window);
-    glfwPollEvents();
+    vroWindowPlatform::Present(window);
 }
 
 bool vroWindow::isOpen() const
@@ -154,7 +132,7 @@ glm::ivec2 vroWindow::getDimensions() const
 
 void vroWindow::key_callback(GLFWwindow* window, int key, int, int action, int)
 {
-    if (key == GLFW_KEY_ESCAPE && action == GLFW_PRESS)
+    if (key == GLFW_KEY_ESCAPE && action == GLFW_PRESS && vroWindowPlatform::EscapeCloses())
         glfwSetWindowShouldClose(window, GL_TRUE);
 }
 

@@ -15,9 +15,11 @@ class bassDecoder;
 // decodedFrames() never change again, so any thread may read them without a
 // lock; nothing is decoded twice, and going back never waits.
 //
-// In the background mode a thread of its own decodes, keeping a lead over the
-// frame that playback needs; on demand, prepare() decodes in the caller's
-// thread and no thread is started.
+// In the background mode decoding keeps a lead over the frame that playback
+// needs: on the desktop a thread of its own decodes (bassDecodedTrackThread.cpp);
+// in the browser, which has no threads, each need() decodes a slice
+// (bassDecodedTrackWeb.cpp). On demand, prepare() decodes in the caller's
+// thread and nothing else does.
 //
 // When decoding ends before the announced length, the length becomes what
 // decoded, and one line on standard error says the file is truncated.
@@ -43,15 +45,24 @@ public:
     // Interleaved samples, channels() per frame; valid below decodedFrames().
     const int16_t* samples() const { return pcm.get(); }
 
-    // Playback needs frames from `frame` on. Lock-free, for output threads.
-    void need(int64_t frame) { needed.store(frame, std::memory_order_relaxed); }
+    // Playback needs frames from `frame` on. Never waits, for output threads.
+    void need(int64_t frame);
     // Returns once `ahead` frames from `frame` on are decoded, or the music
     // ends before them (then frames() is final). In the background mode it
     // waits a bounded time for the decoder: past that, playback stalls.
     void prepare(int64_t frame, int64_t ahead);
 
 private:
-    bassDecodedTrack(std::unique_ptr<bassDecoder> decoder, std::string name, std::unique_ptr<int16_t[]> pcm);
+    // Frames decoded between two publications: about 0.4 s of music, a
+    // fraction of a millisecond of work.
+    static constexpr int64_t kChunkFrames = 16384;
+    // How far decoding runs ahead of playback in the background mode, in
+    // seconds of music.
+    static constexpr int64_t kLeadSeconds = 10;
+
+    bassDecodedTrack(std::unique_ptr<bassDecoder> decoder, std::string name, std::unique_ptr<int16_t[]> pcm,
+                     Mode mode);
+    void startBackground();
     bool decodeChunk();
     bool ready(int64_t upTo) const;
     void decodeInBackground();
@@ -62,6 +73,7 @@ private:
     int sampleRate;
     int channelCount;
     uint32_t decoderType;
+    Mode mode;
     bool truncationReported;
     std::unique_ptr<int16_t[]> pcm;
     std::atomic<int64_t> frameCount;

@@ -3,9 +3,8 @@
 #include "bassByteSource.h"
 #include "bassDecodedTrack.h"
 #include "bassDecoder.h"
+#include "bassSoundSystem.h"
 #include "bassStream.h"
-
-#include <SDL2/SDL.h>
 
 #include <cstdio>
 
@@ -32,21 +31,12 @@ bassLibrary& bassLibrary::instance()
     return library;
 }
 
-// Without a sound card ALSA prints a screenful when a device is opened; the
-// device count comes first and is quiet.
 bool bassLibrary::openSoundSystem()
 {
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        reportSilence("no sound system");
-        return false;
-    }
-    if (SDL_GetNumAudioDevices(0) == 0) {
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        reportSilence("no sound device");
-        return false;
-    }
-    return true;
+    const char* missing = bassSoundSystem::open();
+    if (missing)
+        reportSilence(missing);
+    return !missing;
 }
 
 bool bassLibrary::start(int device)
@@ -64,7 +54,7 @@ bool bassLibrary::stop()
         return false;
     streams.clear();
     if (audible)
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        bassSoundSystem::close();
     started = false;
     audible = false;
     return true;

@@ -100,6 +100,8 @@ void bassStream::issue(int64_t frame, bool playing)
     issued = commandWord(frame, playing, generation);
     command.store(issued, std::memory_order_release);
     track->need(frame);
+    if (output)
+        output->sourceChanged();
 }
 
 bool bassStream::play(bool restart)
@@ -242,6 +244,15 @@ void bassStream::render(int16_t* out, int frames, double heardAt)
     }
     std::memset(out + delivered * channels, 0, static_cast<size_t>(frames - delivered) * frameBytes());
 
+    // Past the end a pull hands out only silence. The anchor that handed out
+    // the last music stays the one the position runs from, so the end is
+    // reached when that music is heard, however far ahead the output pulls.
+    // A command's first pull is anchored all the same: it says the command
+    // was acted on.
+    const bool pastTheEnd = rendering && delivered == 0 && cursor >= length();
+    if (pastTheEnd && anchoredCommand == applied)
+        return;
+    anchoredCommand = applied;
     bassAnchor handedOut;
     handedOut.command = applied;
     handedOut.frame = cursor;

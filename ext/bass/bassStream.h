@@ -21,7 +21,7 @@ class bassOutput;
 // at the moment it is asked for, so it runs smoothly between pulls.
 //
 // Every method except render() must be called by one thread at a time.
-class bassStream : public bassFrameSource {
+class bassStream final : public bassFrameSource {
 public:
     enum class State { Stopped, Playing, Stalled, Paused };
     // Where the stream's music goes: the sound device, a silent real-time
@@ -79,6 +79,7 @@ private:
 
     // The output's side.
     uint64_t applied = 0;
+    uint64_t anchoredCommand = 0; // the command of the last anchor published
     int64_t cursor = 0;
     bool rendering = false;
     bassTimeFilter pullTimes;

@@ -58,11 +58,11 @@ void writeTrack(const TempDir& dir, const std::string& name, const std::vector<T
 
 } // namespace
 
-void makeSmallDataSet(const TempDir& dir)
+void makeSmallDataSet(const TempDir& dir, double musicSeconds)
 {
     const std::string wav = dir.file("silence.wav").string();
     const std::string mp3 = dir.file("tolvenmark.mp3").string();
-    runCommand("sox -n -r 44100 -c 2 '" + wav + "' trim 0 " + std::to_string(kSmallDataMusicSeconds) + " && lame --silent -b 128 '"
+    runCommand("sox -n -r 44100 -c 2 '" + wav + "' trim 0 " + std::to_string(musicSeconds) + " && lame --silent -b 128 '"
                + wav + "' '" + mp3 + "'");
 
     dir.write("noTransform.vs", kVertex);

@@ -13,9 +13,15 @@ namespace testing_support {
 //   rows 60-79  part 1, the cubes' program: (uSyncA 0.5, 0.25, 0.75) = (128, 64, 191)
 //   rows 80-99  part 3, the pyramids' program: (26, 230, 51)
 //   rows 100-   part 9, the closing picture: (200, 100, 50)
-void makeSmallDataSet(const TempDir& dir);
+// Its music lasts `musicSeconds`, the part after row 100 filling what is
+// left.
+void makeSmallDataSet(const TempDir& dir, double musicSeconds);
 
-// The length of its music.
+// The length of its music unless told otherwise.
 constexpr double kSmallDataMusicSeconds = 7.5;
+inline void makeSmallDataSet(const TempDir& dir)
+{
+    makeSmallDataSet(dir, kSmallDataMusicSeconds);
+}
 
 } // namespace testing_support

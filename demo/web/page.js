@@ -1,0 +1,111 @@
+"use strict";
+// The page around the show: its start screen, its states for other scripts
+// (window.kelvandrix), full screen, and the show's program and data. The
+// show (main.cpp) calls in through page.cpp.
+(function () {
+  const query = new URLSearchParams(location.search);
+  const element = (id) => document.getElementById(id);
+  // `timeline`: when each state began, in ms since the page was opened.
+  const kelvandrix = (window.kelvandrix = {
+    state: "start", time: 0, errors: [], timeline: [["start", performance.now()]],
+  });
+
+  function show(id, shown) {
+    element(id).classList.toggle("hidden", !shown);
+  }
+
+  function fail(sentence) {
+    kelvandrix.setState("failed");
+    show("start", false);
+    element("message").textContent = sentence;
+    show("message", true);
+  }
+
+  kelvandrix.setState = function (state) {
+    kelvandrix.state = state;
+    kelvandrix.timeline.push([state, performance.now()]);
+    const button = { paused: "Play from here", ended: "Play again" }[state];
+    element("play").textContent = button || "";
+    show("play", Boolean(button));
+    // Notices stay for a while into the show, then leave it alone.
+    if (state === "playing")
+      setTimeout(() => show("notices", false), 5000);
+  };
+
+  kelvandrix.notice = function (text) {
+    const item = document.createElement("li");
+    item.textContent = text;
+    element("notices").appendChild(item);
+    console.warn("page: " + text);
+  };
+
+  // Browsers let a page make sound only after a gesture, unless told
+  // otherwise: a context made now says which.
+  function soundMayStart() {
+    const context = new AudioContext();
+    const running = context.state === "running";
+    context.close();
+    return running;
+  }
+
+  const started = new Promise(function (resolve) {
+    if (query.has("autoplay") && soundMayStart()) {
+      resolve();
+      return;
+    }
+    show("start", true);
+    element("start").addEventListener("click", function () {
+      show("start", false);
+      resolve();
+    }, { once: true });
+  });
+  kelvandrix.waitForStart = () => started;
+
+  kelvandrix.waitForPlay = () => new Promise(function (resolve) {
+    element("play").onclick = function () {
+      show("play", false);
+      resolve();
+    };
+  });
+
+  function toggleFullScreen() {
+    if (document.fullscreenElement)
+      document.exitFullscreen();
+    else
+      element("stage").requestFullscreen();
+  }
+  document.addEventListener("keydown", function (event) {
+    if ((event.key === "f" || event.key === "F") && !event.repeat)
+      toggleFullScreen();
+  });
+  element("stage").addEventListener("dblclick", toggleFullScreen);
+
+  if (!document.createElement("canvas").getContext("webgl2")) {
+    fail("This browser cannot draw with WebGL 2, which the show needs: "
+         + "a current Chromium, Firefox or Safari can, with graphics acceleration on.");
+    return;
+  }
+
+  // What the desktop would print on standard error goes to the console and
+  // into kelvandrix.errors; a program that stops says so on the page.
+  window.Module = {
+    canvas: element("canvas"),
+    print: (text) => console.log(text),
+    printErr: function (text) {
+      kelvandrix.errors.push(text);
+      console.error(text);
+    },
+    onAbort: () => fail("The show stopped: " + (kelvandrix.errors.slice(-1)[0] || "an internal error") + "."),
+    onExit: function (status) {
+      if (status !== 0)
+        fail("The show stopped: " + (kelvandrix.errors.slice(-1)[0] || "status " + status) + ".");
+    },
+  };
+  // The data package fills the file system before the program starts.
+  for (const name of ["kelvandrix-data.js", "kelvandrix.js"]) {
+    const script = document.createElement("script");
+    script.src = name;
+    script.async = false;
+    document.body.appendChild(script);
+  }
+})();

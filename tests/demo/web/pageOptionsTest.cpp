@@ -1,0 +1,51 @@
+#include "pageOptions.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Case {
+    const char* name;
+    std::map<std::string, std::string> query;
+    double start;
+    bool paused;
+    glm::ivec2 size;
+    std::vector<std::string> problems;
+};
+
+const Case kCases[] = {
+    {"Nothing", {}, 0.0, false, {1280, 720}, {}},
+    {"EveryOption", {{"start", "41.5"}, {"paused", ""}, {"size", "640x360"}, {"autoplay", ""}}, 41.5, true,
+     {640, 360}, {}},
+    {"BadValuesKeepTheirDefaults",
+     {{"start", "-3"}, {"size", "0x720"}},
+     0.0,
+     false,
+     {1280, 720},
+     {"?start needs seconds of music, 0 or more, not \"-3\"; starting at 0",
+      "?size needs WIDTHxHEIGHT of whole numbers from 1 to 4096, not \"0x720\"; drawing at 1280x720"}},
+    {"TextAndOversize",
+     {{"start", "ten"}, {"size", "8192x720"}},
+     0.0,
+     false,
+     {1280, 720},
+     {"?start needs seconds of music, 0 or more, not \"ten\"; starting at 0",
+      "?size needs WIDTHxHEIGHT of whole numbers from 1 to 4096, not \"8192x720\"; drawing at 1280x720"}},
+};
+
+class PageOptionsTest : public ::testing::TestWithParam<Case> {};
+
+TEST_P(PageOptionsTest, ReadsTheQuery)
+{
+    const Case& c = GetParam();
+    const PageOptions options = readPageOptions(c.query);
+    EXPECT_EQ(options.start, c.start);
+    EXPECT_EQ(options.paused, c.paused);
+    EXPECT_EQ(options.size, c.size);
+    EXPECT_EQ(options.problems, c.problems);
+}
+
+INSTANTIATE_TEST_SUITE_P(Queries, PageOptionsTest, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace

@@ -1,0 +1,26 @@
+#pragma once
+
+struct GLFWwindow;
+
+// What the window does differently on each platform, behind one interface:
+// platform/desktop/vroWindowPlatform.cpp (X11, OpenGL 4.1 core) and
+// platform/web/vroWindowPlatform.cpp (a canvas, WebGL 2). Each build compiles
+// one of the two; vroWindow itself is the same everywhere.
+class vroWindowPlatform {
+public:
+    // Before GLFW starts: how a lost display is reported.
+    static void WatchDisplay();
+    // The context asked for, as GLFW hints.
+    static void SetContextHints();
+    // The context asked for, in words, for the line saying it was refused.
+    static const char* ContextName();
+    // What the current context lacks of the one asked for, in words; null
+    // when it is that one or better.
+    static const char* ContextShortfall();
+    // Whether Escape closes the window. A page cannot close its tab, and
+    // Escape there leaves full screen.
+    static bool EscapeCloses();
+    // Shows what was drawn and takes the events that came meanwhile: the end
+    // of every frame, the loading bar's included.
+    static void Present(GLFWwindow* window);
+};
