@@ -2,12 +2,15 @@
 # Installs what is missing, builds with tests and runs every test: the plain
 # build, the web page in headless Chromium, the same suite under
 # AddressSanitizer and UndefinedBehaviorSanitizer, the audio layer under
-# ThreadSanitizer and a short fuzzing run of every reader of outside input. Everything that needs a display gets a virtual one of its own.
+# ThreadSanitizer and a short fuzzing run of every reader of outside input.
+# Everything that needs a display gets a virtual one of its own.
 set -euo pipefail
 cd "$(dirname "$0")"
 jobs=$(nproc)
 
-./scripts/install-deps
+# The page's tools too: its tests run here, and the audio layer's browser
+# test is part of the first suite.
+./scripts/install-deps --web
 
 echo "== build and test"
 cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVANDRIX_TESTS=ON -DKELVANDRIX_BENCH=ON >/dev/null
@@ -30,7 +33,7 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 # suppression can name, so tests that open a GL context run without the
 # leak check.
 ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0" \
-  ctest --test-dir build/asan --output-on-failure -j"$jobs" -LE 'gl|e2e'
+  ctest --test-dir build/asan --output-on-failure -j"$jobs" -LE 'gl|e2e|web'
 ASAN_OPTIONS=detect_leaks=0 ./scripts/with-display ctest --test-dir build/asan --output-on-failure -j"$jobs" -L 'gl|e2e'
 unset UBSAN_OPTIONS
 
