@@ -302,10 +302,16 @@ void Timeline::take(const std::string& text)
 void Timeline::FileChanged()
 {
     const std::optional<std::string> text = readTextFile(path);
-    // Our own save coming back, or a file gone for a moment between an
-    // editor's delete and write: nothing to take.
-    if (!text || *text == diskText)
+    // Our own save coming back: nothing to take.
+    if (text && *text == diskText)
         return;
+    // A file that cannot be read (gone, a folder in its place) leaves the
+    // document as it is; the reload names the problem and keeps the tracks.
+    if (!text) {
+        if (!document.isModified())
+            takeFile();
+        return;
+    }
     if (document.isModified()) {
         conflict = true;
         diskText = *text;

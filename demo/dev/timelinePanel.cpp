@@ -84,7 +84,7 @@ void TimelinePanel::Build()
     const double playRow = transport.getRow();
     const ImVec2 origin = ImGui::GetCursorScreenPos();
     const ImVec2 room = ImGui::GetContentRegionAvail();
-    const float rulerTop = origin.y;
+    rulerTop = origin.y;
     const size_t tracks = timeline.getDocument().tracks().size();
     left = origin.x + kNameWidth;
     width = std::max(1.0f, room.x - kNameWidth);

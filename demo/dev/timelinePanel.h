@@ -23,6 +23,8 @@ public:
 
     // The pixel column of a row in the last frame's layout.
     float xOfRow(double row) const;
+    // Where the ruler starts, in pixels from the window's top.
+    float getRulerTop() const { return rulerTop; }
     // The rows the lanes show, from the first.
     double getFirstRow() const { return firstRow; }
     double getVisibleRows() const { return visibleRows; }
@@ -57,6 +59,7 @@ private:
     bool following = true;
     float left = 0.0f;
     float width = 1.0f;
+    float rulerTop = 0.0f;
     // A drag of keys or of a selection rectangle, from where the mouse went down.
     enum class Drag { None, Keys, Rectangle } drag = Drag::None;
     float dragX = 0.0f, dragY = 0.0f;
