@@ -1,10 +1,12 @@
 // The development player's program run whole: what a maker meets before
-// any frame, on a machine without a display.
+// any frame, on a machine without a display, and a command file's edits.
 #include "childProcess.h"
 #include "testFiles.h"
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
+#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -24,4 +26,37 @@ TEST(DevProgram, WithoutADisplayOneLineSaysHowToGetOne)
     EXPECT_EQ(error.rfind("dev: no display to draw on (", 0), 0u) << error;
     EXPECT_NE(error.find("scripts/with-display"), std::string::npos) << error;
     EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1) << error;
+}
+
+// The timeline driven by a command file: the saved text differs from the
+// production's by exactly the keys edited, and a command that cannot be done
+// is one line on standard error, after which the others still run.
+TEST(DevProgram, TimelineCommandsSaveTheProductionsTextChangedInTheEditedKeysOnly)
+{
+    TempDir source;
+    const std::string original = readFile(sourceDir() / "data/tracks/kelvandrix.tracks");
+    std::filesystem::create_directories(source.file("tracks"));
+    source.write("tracks/kelvandrix.tracks", original);
+    source.write("commands", "timeline\nkey-move part 8:0:0 8:1:0\nkey-set shader_A 9:0:0 0.75 linear\n"
+                             "key-move part 8:1:0 30:0:0\nundo\nredo\nsave\nframes 5\nquit\n");
+    ChildProcess program(KELVANDRIX_DEV, runDir(),
+                         {"--source", source.path().string(), "--commands", source.file("commands").string()});
+    ASSERT_EQ(program.waitForExit(60s), std::optional<int>(0)) << program.standardError();
+    const std::string said = program.standardError();
+    EXPECT_NE(said.find("dev: key-move: row 30:0:0 is not before the next key's row 24:0:0\n"), std::string::npos)
+        << said;
+    std::istringstream saidLines(said);
+    int refusals = 0;
+    for (std::string line; std::getline(saidLines, line);)
+        refusals += line.rfind("dev: ", 0) == 0;
+    EXPECT_EQ(refusals, 1) << said;
+
+    // What was, with the part key moved on its own line and the new key in
+    // its track's block after the key before it, shaped like that one.
+    std::string expected = original;
+    expected.replace(expected.find("8:0:0       1     step"), 5, "8:1:0");
+    const std::string before = "track shader_A\n8:0:0     0     step\n";
+    ASSERT_NE(expected.find(before), std::string::npos);
+    expected.insert(expected.find(before) + before.size(), "9:0:0     0.75  linear\n");
+    EXPECT_EQ(readFile(source.file("tracks/kelvandrix.tracks")), expected);
 }
