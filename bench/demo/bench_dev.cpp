@@ -4,10 +4,18 @@
 //     drawn with the rebuilt program, over 20 saves;
 //  2. the main thread's CPU per frame of the player (watching, commands,
 //     transport, read-out, GPU timer) against the production's frame alone,
-//     frames of both kinds taken in turn in one run.
+//     frames of both kinds taken in turn in one run;
+//  3. the CPU per frame the timeline panel adds (frames with and without it
+//     in turn), with the production's tracks and with 10 tracks of 2,000
+//     keys, in the default view and with the whole tune in view;
+//  4. from a key-set command to the end of the first frame that reads it.
 // Run from the run folder on a display:
 //   scripts/with-display sh -c 'cd build/test/run && ../bench/demo/bench_dev'
 #include "devPlayer.h"
+#include "timeline.h"
+#include "timelinePanel.h"
+
+#include "vroAudio.h"
 
 #include "vroEngine.h"
 #include "vroShaderManager.h"
@@ -140,6 +148,79 @@ void frameCost(DevPlayer& player)
     std::printf("%-34s %11.2f%% (target < 2 %%)\n", "added share of the frame", 100.0 * added / mean(plainFrame));
 }
 
+void timelineCost(DevPlayer& player, const char* what)
+{
+    std::vector<double> with, without;
+    for (int i = 0; i < kCostFrames + 2; ++i) {
+        for (std::vector<double>* kind : {&with, &without}) {
+            player.Execute("timeline");
+            const double cpuStart = threadMilliseconds();
+            player.DrawFrame();
+            const double cpu = threadMilliseconds() - cpuStart;
+            glFinish();
+            player.Present();
+            if (i >= 2)
+                kind->push_back(cpu);
+        }
+    }
+    std::printf("%-52s %8.3f ms (target < 1 ms)\n", what, mean(with) - mean(without));
+}
+
+void editToFrame(DevPlayer& player)
+{
+    std::vector<double> latencies;
+    vroAudio& audio = *player.getProduction().getEngine().audio;
+    player.DrawFrame();
+    player.Present();
+    for (int edit = 0; edit < kSaves; ++edit) {
+        const float value = edit % 2 ? 0.25f : 0.75f;
+        const Clock::time_point start = Clock::now();
+        player.Execute("key-set shader_D 14:0:0 " + std::to_string(value));
+        player.DrawFrame();
+        glFinish();
+        latencies.push_back(milliseconds(Clock::now() - start));
+        player.Present();
+        if (audio.getSyncValue("shader_D") != value)
+            std::printf("edit %d: the frame read %g, not %g\n", edit, audio.getSyncValue("shader_D"), value);
+    }
+    std::sort(latencies.begin(), latencies.end());
+    std::printf("key-set to the end of the frame showing it over %d edits: median %.1f ms, max %.1f ms\n", kSaves,
+                latencies[latencies.size() / 2], latencies.back());
+}
+
+// Ten tracks named as the production's, of 2,000 keys each over the tune.
+std::string manyKeys()
+{
+    std::string text;
+    for (const char* name : {"part", "bigtext_index", "greets_index", "bg_h", "bg_s", "bg_v", "shader_A", "shader_B",
+                             "shader_C", "shader_D"}) {
+        text += std::string("track ") + name + "\n";
+        for (int key = 0; key < 2000; ++key)
+            text += std::to_string(key) + " " + std::to_string(key % 7 * 0.125) + (key % 2 ? " linear\n" : " smooth\n");
+    }
+    return text;
+}
+
+void timelineFigures(const fs::path& source)
+{
+    DevOptions options;
+    options.sourceDir = source.string();
+    {
+        DevPlayer player(options);
+        player.Execute("pause");
+        player.Execute("seek-bar 14");
+        timelineCost(player, "timeline panel, the production's tracks");
+        editToFrame(player);
+    }
+    std::ofstream(source / "tracks" / "kelvandrix.tracks", std::ios::binary) << manyKeys();
+    DevPlayer player(options);
+    player.Execute("pause");
+    player.Execute("seek-bar 14");
+    timelineCost(player, "timeline panel, 10 tracks of 2,000 keys");
+    player.getTimelinePanel().showRows(0.0, player.getTimeline()->lastRow());
+    timelineCost(player, "timeline panel, 10 tracks of 2,000 keys, whole tune");
+}
+
 } // namespace
 
 int main()
@@ -154,6 +235,7 @@ int main()
         saveLatency(player, source / "shaders" / "rm_cubescape.fs");
         frameCost(player);
     }
+    timelineFigures(source);
     fs::remove_all(source);
     return 0;
 }

@@ -63,6 +63,13 @@ float TimelinePanel::xOfRow(double row) const
     return left + static_cast<float>((row - firstRow) / visibleRows) * width;
 }
 
+void TimelinePanel::showRows(double first, double count)
+{
+    firstRow = first;
+    visibleRows = count;
+    following = false;
+}
+
 double TimelinePanel::rowAt(float x) const
 {
     return firstRow + (x - left) / width * visibleRows;

@@ -23,6 +23,8 @@ public:
 
     // The pixel column of a row in the last frame's layout.
     float xOfRow(double row) const;
+    // Shows count rows from first on, and stops following the playhead.
+    void showRows(double first, double count);
     // Where the ruler starts, in pixels from the window's top.
     float getRulerTop() const { return rulerTop; }
     // The rows the lanes show, from the first.
