@@ -50,6 +50,7 @@ public:
     // Null when the source folder has no single track text to edit.
     Timeline* getTimeline() { return timeline.get(); }
     TimelinePanel& getTimelinePanel() { return *panel; }
+    vroImGuiLayer& getImGuiLayer() { return *imgui; }
     bool isTimelineShown() const { return timelineShown; }
     // The read-out's text as of the last frame.
     std::string describe();

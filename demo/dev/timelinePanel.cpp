@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 
 #include <GLFW/glfw3.h>
 #include <imgui.h>
@@ -19,6 +20,8 @@ constexpr float kHitDistance = 6.0f;
 // Closer than this, beat lines and row ticks would only grey the lanes.
 constexpr float kFinestGrid = 6.0f;
 constexpr float kLabelSpacing = 40.0f;
+// Pixels between the points of a sampled curve.
+constexpr float kCurveStep = 4.0f;
 
 const ImU32 kBackground = IM_COL32(20, 20, 24, 215);
 const ImU32 kLaneShade = IM_COL32(255, 255, 255, 10);
@@ -104,6 +107,8 @@ void TimelinePanel::Build()
     if (drag == Drag::None)
         follow(playRow);
     ImDrawList& draw = *ImGui::GetWindowDrawList();
+    // Thin curves need no smoothing of their edges, and draw with a third of the vertices.
+    draw.Flags &= ~ImDrawListFlags_AntiAliasedLines;
     draw.PushClipRect(origin, ImVec2(origin.x + room.x, origin.y + room.y), true);
     drawRuler(draw, lanes, rulerTop);
     for (size_t track = 0; track < tracks; ++track)
@@ -201,14 +206,10 @@ void TimelinePanel::drawLane(ImDrawList& draw, const Lanes& lanes, int track)
         return bottom - 2.0f - static_cast<float>((value - low) / (high - low)) * (lanes.laneHeight - 4.0f);
     };
 
-    // The curve, one point every two pixels, as the sync player evaluates it.
-    std::vector<ImVec2> points;
-    points.reserve(static_cast<size_t>(width / 2.0f) + 2);
-    for (float x = lanes.left; x <= lanes.right + 2.0f; x += 2.0f)
-        points.emplace_back(x, yOf(timeline.valueAt(track, rowAt(x))));
-    draw.AddPolyline(points.data(), static_cast<int>(points.size()), kCurve, ImDrawFlags_None, 1.5f);
+    drawCurve(draw, lanes, track, yOf);
 
-    // The keys in view; of keys closer than a pixel, only the first.
+    // The keys in view; of keys closer than a key's width, only the first:
+    // they could not be told apart anyway.
     const bool isPart = data.name == "part";
     const std::set<Timeline::KeyRef>& selection = timeline.getSelection();
     float lastX = -1e9f;
@@ -217,14 +218,60 @@ void TimelinePanel::drawLane(ImDrawList& draw, const Lanes& lanes, int track)
         if (x > lanes.right + kKeyRadius)
             break;
         const bool selected = selection.count({track, key->row}) > 0;
-        if (x - lastX < 1.0f && !selected)
+        if (x - lastX < 2.0f * kKeyRadius && !selected)
             continue;
         lastX = x;
-        draw.AddCircleFilled(ImVec2(x, yOf(key->value)), kKeyRadius, selected ? kSelected : kKey, 8);
+        const float y = yOf(key->value);
+        draw.AddRectFilled(ImVec2(x - kKeyRadius, y - kKeyRadius), ImVec2(x + kKeyRadius, y + kKeyRadius),
+                           selected ? kSelected : kKey);
         const bool changes = key == data.keys.begin() || std::prev(key)->value != key->value;
         if (isPart && changes)
             draw.AddText(ImVec2(x + 4.0f, top + 1.0f), kText, partName(key->value));
     }
+}
+
+// The curve as the sync player evaluates it: a held value is two straight
+// lines, a linear one one line, the eased ones a point every few pixels.
+// Where keys stand closer than that, the curve is sampled every few pixels
+// instead, so that no more points are drawn than the lane is wide.
+void TimelinePanel::drawCurve(ImDrawList& draw, const Lanes& lanes, int track,
+                              const std::function<float(double)>& yOf) const
+{
+    const std::vector<sync_key>& keys = timeline.getDocument().tracks()[static_cast<size_t>(track)].keys;
+    auto first = firstKeyFrom(keys, firstRow);
+    auto last = firstKeyFrom(keys, firstRow + visibleRows);
+    const float columns = width / kCurveStep;
+    std::vector<ImVec2> points;
+    const auto add = [&](double row) { points.emplace_back(xOfRow(row), yOf(timeline.valueAt(track, row))); };
+    if (static_cast<float>(last - first) > columns * 0.5f) {
+        for (float x = lanes.left; x <= lanes.right + kCurveStep; x += kCurveStep)
+            points.emplace_back(x, yOf(timeline.valueAt(track, rowAt(x))));
+    } else {
+        const double end = firstRow + visibleRows;
+        // From the key before the view to the key after it.
+        first = first == keys.begin() ? first : std::prev(first);
+        last = last == keys.end() ? last : std::next(last);
+        add(std::min(firstRow, keys.empty() ? firstRow : double(first->row)));
+        for (auto key = first; key != last; ++key) {
+            const auto next = std::next(key);
+            const double to = next == keys.end() ? std::max(end, double(key->row)) : double(next->row);
+            add(key->row);
+            if (next != keys.end() && (key->kind == SYNC_KEY_SMOOTH || key->kind == SYNC_KEY_RAMP)) {
+                const float span = xOfRow(to) - xOfRow(key->row);
+                const int steps = std::clamp(static_cast<int>(span / kCurveStep), 1, 64);
+                for (int step = 1; step < steps; ++step)
+                    add(key->row + (to - key->row) * step / steps);
+            }
+            // A held value runs flat to the next key, then jumps.
+            if (key->kind == SYNC_KEY_STEP || next == keys.end())
+                points.emplace_back(xOfRow(to), yOf(key->value));
+        }
+        if (keys.empty())
+            add(end);
+        else if (last != keys.end())
+            add(last->row);
+    }
+    draw.AddPolyline(points.data(), static_cast<int>(points.size()), kCurve, ImDrawFlags_None, 1.0f);
 }
 
 int TimelinePanel::laneAt(const Lanes& lanes, float y) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class Timeline;
@@ -46,6 +47,7 @@ private:
     void drawRuler(ImDrawList& draw, const Lanes& lanes, float top);
     void seekFromRuler(const Lanes& lanes, float top);
     void drawLane(ImDrawList& draw, const Lanes& lanes, int track);
+    void drawCurve(ImDrawList& draw, const Lanes& lanes, int track, const std::function<float(double)>& yOf) const;
     void handleMouse(const Lanes& lanes);
     void handleKeys(const Lanes& lanes, double playRow);
     void buildKeyField();
