@@ -109,16 +109,17 @@ void TimelinePanel::Build()
     ImDrawList& draw = *ImGui::GetWindowDrawList();
     // Thin curves need no smoothing of their edges, and draw with a third of the vertices.
     draw.Flags &= ~ImDrawListFlags_AntiAliasedLines;
-    draw.PushClipRect(origin, ImVec2(origin.x + room.x, origin.y + room.y), true);
-    drawRuler(draw, lanes, rulerTop);
     for (size_t track = 0; track < tracks; ++track)
         drawLane(draw, lanes, static_cast<int>(track));
-    seekFromRuler(lanes, rulerTop);
-    handleMouse(lanes);
-    handleKeys(lanes, playRow);
+    // Rows before or after the view stay out of the names' column.
+    draw.PushClipRect(ImVec2(lanes.left, rulerTop), ImVec2(lanes.right, lanesTop + lanesHeight), true);
+    drawRuler(draw, lanes, rulerTop);
     const float playX = xOfRow(playRow);
     draw.AddLine(ImVec2(playX, rulerTop), ImVec2(playX, lanesTop + lanesHeight), kPlayhead, 2.0f);
     draw.PopClipRect();
+    seekFromRuler(lanes, rulerTop);
+    handleMouse(lanes);
+    handleKeys(lanes, playRow);
     ImGui::End();
 }
 
@@ -206,11 +207,16 @@ void TimelinePanel::drawLane(ImDrawList& draw, const Lanes& lanes, int track)
         return bottom - 2.0f - static_cast<float>((value - low) / (high - low)) * (lanes.laneHeight - 4.0f);
     };
 
+    draw.PushClipRect(ImVec2(lanes.left, top), ImVec2(lanes.right, bottom), true);
     drawCurve(draw, lanes, track, yOf);
 
     // The keys in view; of keys closer than a key's width, only the first:
     // they could not be told apart anyway.
     const bool isPart = data.name == "part";
+    // The part playing at the view's left edge, named there.
+    if (isPart && !data.keys.empty())
+        draw.AddText(ImVec2(lanes.left + 4.0f, top + 1.0f), kText,
+                     partName(static_cast<float>(timeline.valueAt(track, firstRow))));
     const std::set<Timeline::KeyRef>& selection = timeline.getSelection();
     float lastX = -1e9f;
     for (auto key = firstKeyFrom(data.keys, firstRow - 1.0); key != data.keys.end(); ++key) {
@@ -228,6 +234,7 @@ void TimelinePanel::drawLane(ImDrawList& draw, const Lanes& lanes, int track)
         if (isPart && changes)
             draw.AddText(ImVec2(x + 4.0f, top + 1.0f), kText, partName(key->value));
     }
+    draw.PopClipRect();
 }
 
 // The curve as the sync player evaluates it: a held value is two straight
