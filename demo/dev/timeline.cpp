@@ -109,15 +109,12 @@ std::string Timeline::keyCommand(const std::vector<std::string>& words)
     } else {
         error = TrackText::parseValue(words[3], key.value);
         // An existing key keeps its kind unless one is given; a new one is a step.
-        const auto& keys = document.tracks()[static_cast<size_t>(track)].keys;
-        const auto old = std::find_if(keys.begin(), keys.end(), [&](const sync_key& k) { return k.row == key.row; });
-        key.kind = old != keys.end() ? old->kind : SYNC_KEY_STEP;
+        const sync_key* old = document.findKey(track, key.row);
+        key.kind = old ? old->kind : SYNC_KEY_STEP;
         if (error.empty() && arguments == 4)
             error = TrackText::parseKind(words[4], key.kind);
-        if (error.empty() && old == keys.end())
-            error = checkRow(key.row);
         if (error.empty())
-            error = document.setKey(track, key);
+            return setKey(track, key);
     }
     if (error.empty())
         publish();
@@ -126,9 +123,7 @@ std::string Timeline::keyCommand(const std::vector<std::string>& words)
 
 std::string Timeline::setKey(int track, const sync_key& key)
 {
-    const std::vector<sync_key>& keys = document.tracks()[static_cast<size_t>(track)].keys;
-    const bool exists = std::any_of(keys.begin(), keys.end(), [&](const sync_key& k) { return k.row == key.row; });
-    std::string error = exists ? "" : checkRow(key.row);
+    std::string error = document.findKey(track, key.row) ? "" : checkRow(key.row);
     if (error.empty())
         error = document.setKey(track, key);
     if (error.empty())
@@ -139,12 +134,9 @@ std::string Timeline::setKey(int track, const sync_key& key)
 void Timeline::beginDrag()
 {
     dragStart.clear();
-    for (const KeyRef& ref : selection) {
-        const std::vector<sync_key>& keys = document.tracks()[static_cast<size_t>(ref.first)].keys;
-        const auto key = std::find_if(keys.begin(), keys.end(), [&](const sync_key& k) { return k.row == ref.second; });
-        if (key != keys.end())
+    for (const KeyRef& ref : selection)
+        if (const sync_key* key = document.findKey(ref.first, ref.second))
             dragStart.push_back({ref, *key});
-    }
     document.beginStep();
 }
 
@@ -202,12 +194,9 @@ void Timeline::endDrag()
 void Timeline::editSelection(const std::function<void(int track, const sync_key& key)>& edit)
 {
     document.beginStep();
-    for (const KeyRef& ref : std::set<KeyRef>(selection)) {
-        const std::vector<sync_key>& keys = document.tracks()[static_cast<size_t>(ref.first)].keys;
-        const auto key = std::find_if(keys.begin(), keys.end(), [&](const sync_key& k) { return k.row == ref.second; });
-        if (key != keys.end())
+    for (const KeyRef& ref : std::set<KeyRef>(selection))
+        if (const sync_key* key = document.findKey(ref.first, ref.second))
             edit(ref.first, *key);
-    }
     document.endStep();
     publish();
 }

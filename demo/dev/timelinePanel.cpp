@@ -411,9 +411,8 @@ void TimelinePanel::buildKeyField()
         return;
     }
     const auto [track, row] = *selection.begin();
-    const std::vector<sync_key>& keys = document.tracks()[static_cast<size_t>(track)].keys;
-    const auto key = firstKeyFrom(keys, row);
-    if (key == keys.end() || key->row != row)
+    const sync_key* key = document.findKey(track, row);
+    if (!key)
         return;
     const std::string& name = document.tracks()[static_cast<size_t>(track)].name;
     if (fieldKeyTrack != track || fieldKeyRow != row) {

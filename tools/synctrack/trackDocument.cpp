@@ -140,12 +140,18 @@ int TrackDocument::findTrack(const std::string& name) const
     return -1;
 }
 
-int TrackDocument::keyAt(int track, int32_t row) const
+int TrackDocument::indexOfKey(int track, int32_t row) const
 {
     const std::vector<sync_key>& keys = cache[static_cast<size_t>(track)].keys;
     const auto found = std::lower_bound(keys.begin(), keys.end(), row,
                                         [](const sync_key& key, int32_t wanted) { return key.row < wanted; });
     return found != keys.end() && found->row == row ? static_cast<int>(found - keys.begin()) : -1;
+}
+
+const sync_key* TrackDocument::findKey(int track, int32_t row) const
+{
+    const int index = indexOfKey(track, row);
+    return index < 0 ? nullptr : &cache[static_cast<size_t>(track)].keys[static_cast<size_t>(index)];
 }
 
 std::string TrackDocument::checkEditable(int track) const
@@ -163,7 +169,7 @@ std::string TrackDocument::setKey(int track, const sync_key& key)
         return problem;
     if (key.kind < SYNC_KEY_STEP || key.kind > SYNC_KEY_RAMP)
         return "no such kind";
-    const int index = keyAt(track, key.row);
+    const int index = indexOfKey(track, key.row);
     if (index < 0) {
         insertKeyLine(track, key);
     } else {
@@ -228,7 +234,7 @@ std::string TrackDocument::moveKey(int track, int32_t row, int32_t newRow)
 {
     if (std::string problem = checkEditable(track); !problem.empty())
         return problem;
-    const int index = keyAt(track, row);
+    const int index = indexOfKey(track, row);
     if (index < 0)
         return "no key at row " + TrackText::formatRow(row);
     const std::vector<sync_key>& keys = cache[static_cast<size_t>(track)].keys;
@@ -256,7 +262,7 @@ std::string TrackDocument::deleteKey(int track, int32_t row)
 {
     if (std::string problem = checkEditable(track); !problem.empty())
         return problem;
-    const int index = keyAt(track, row);
+    const int index = indexOfKey(track, row);
     if (index < 0)
         return "no key at row " + TrackText::formatRow(row);
     const size_t line = keyLines[static_cast<size_t>(track)][static_cast<size_t>(index)];

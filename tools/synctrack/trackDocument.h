@@ -36,6 +36,8 @@ public:
     const std::vector<Track>& tracks() const { return cache; }
     // The index of the track of that name, -1 when there is none.
     int findTrack(const std::string& name) const;
+    // The track's key at row; null when it has none there.
+    const sync_key* findKey(int track, int32_t row) const;
     // "file:line: message" lines; a text with errors is read-only.
     const std::vector<std::string>& getErrors() const { return content.errors; }
     bool isReadOnly() const { return !content.errors.empty(); }
@@ -91,7 +93,7 @@ private:
 
     static Content parse(const std::string& fileName, const std::string& text);
     // The index of the track's key at row, or -1.
-    int keyAt(int track, int32_t row) const;
+    int indexOfKey(int track, int32_t row) const;
     std::string checkEditable(int track) const;
     std::string lineEnding() const;
     void insertKeyLine(int track, const sync_key& key);
