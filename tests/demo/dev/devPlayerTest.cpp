@@ -657,4 +657,64 @@ TEST_F(DevPlayerTest, ThePanelsPlayheadStandsOverTheBarOfTheMusicTime)
     EXPECT_FALSE(red(rowOfPixels()[playX])) << "hidden, the picture shows";
 }
 
+// The panel's edits of a selection: a drag stops short of the keys that
+// stay and of the tune's ends, is one undo step, and moves values with the
+// rows; the kind cycles, and copies paste at a row.
+TEST_F(DevPlayerTest, TheSelectionDragsWithinItsNeighboursAsOneStep)
+{
+    start();
+    Timeline& timeline = *player->getTimeline();
+    const int part = timeline.getDocument().findTrack("part");
+    const auto rows = [&] {
+        std::vector<int32_t> found;
+        for (const sync_key& key : timeline.getDocument().tracks()[static_cast<size_t>(part)].keys)
+            found.push_back(key.row);
+        return found;
+    };
+    const struct {
+        std::set<Timeline::KeyRef> selected;
+        int32_t drag;
+        std::vector<int32_t> rows;
+    } drags[] = {
+        {{{part, 64}}, 100, {0, 127, 128}},
+        {{{part, 64}}, -100, {0, 1, 128}},
+        {{{part, 64}, {part, 128}}, 5, {0, 69, 133}},
+        {{{part, 64}, {part, 128}}, 1000000, {0, timeline.lastRow() - 64, timeline.lastRow()}},
+        {{{part, 0}, {part, 64}, {part, 128}}, -3, {0, 64, 128}},
+    };
+    for (const auto& drag : drags) {
+        timeline.getSelection() = drag.selected;
+        timeline.beginDrag();
+        timeline.dragTo(drag.drag / 2, 0.0f);
+        timeline.dragTo(drag.drag, 0.0f);
+        timeline.endDrag();
+        EXPECT_EQ(rows(), drag.rows) << "drag by " << drag.drag;
+        EXPECT_EQ(trackValue(audio(), "part", drag.rows[1]), 3.0) << "the tracks follow";
+        timeline.undo(); // nothing to undo where nothing could move
+        EXPECT_EQ(rows(), (std::vector<int32_t>{0, 64, 128})) << "one step undoes the drag by " << drag.drag;
+    }
+
+    // A drag in value, then the kind of two keys cycled, in one step each.
+    timeline.getSelection() = {{part, 64}, {part, 128}};
+    timeline.beginDrag();
+    timeline.dragTo(0, 0.5f);
+    timeline.endDrag();
+    EXPECT_EQ(trackValue(audio(), "part", 64), 3.5);
+    EXPECT_EQ(trackValue(audio(), "part", 128), 9.5);
+    timeline.cycleKindOfSelection();
+    EXPECT_EQ(timeline.getDocument().findKey(part, 64)->kind, SYNC_KEY_LINEAR);
+    EXPECT_EQ(trackValue(audio(), "part", 96), 6.5) << "linear from 3.5 to 9.5";
+    ASSERT_TRUE(timeline.undo());
+    EXPECT_EQ(trackValue(audio(), "part", 96), 3.5);
+
+    timeline.getSelection() = {{part, 64}, {part, 128}};
+    timeline.copySelection();
+    timeline.paste(160);
+    EXPECT_EQ(rows(), (std::vector<int32_t>{0, 64, 128, 160, 224}));
+    EXPECT_EQ(trackValue(audio(), "part", 224), 9.5);
+    EXPECT_EQ(timeline.getSelection(), (std::set<Timeline::KeyRef>{{part, 160}, {part, 224}}));
+    timeline.deleteSelection();
+    EXPECT_EQ(rows(), (std::vector<int32_t>{0, 64, 128}));
+}
+
 } // namespace
