@@ -120,8 +120,11 @@ void DevPlayer::onKey(GLFWwindow* window, int key, int, int action, int mods)
     if (action != GLFW_PRESS && !(action == GLFW_REPEAT && isArrow))
         return;
     auto* player = static_cast<DevPlayer*>(glfwGetWindowUserPointer(window));
-    // Keys typed into a field of the timeline are the field's.
-    if (player && player->imgui && player->imgui->isTyping())
+    // Keys typed into a field of the timeline are the field's; a hidden
+    // panel's field takes none.
+    if (player && player->timelineShown && player->imgui->isTyping())
+        return;
+    if (player && player->timelineShown && action == GLFW_PRESS && player->panel->Press(key, mods))
         return;
     const std::string command = commandOfKey(key, mods);
     if (player && !command.empty())

@@ -368,34 +368,47 @@ void TimelinePanel::handleMouse(const Lanes& lanes)
     drag = Drag::None;
 }
 
-// The editing keys, over the panel and while no field takes the typing:
-// I inserts at the playhead on the lane under the mouse, Delete removes the
-// selection, K cycles its kind, Ctrl+C and Ctrl+V copy and paste at the playhead.
+bool TimelinePanel::Press(int key, int mods)
+{
+    const bool control = (mods & GLFW_MOD_CONTROL) != 0;
+    const bool taken = control ? key == GLFW_KEY_C || key == GLFW_KEY_V
+                               : key == GLFW_KEY_I || key == GLFW_KEY_DELETE || key == GLFW_KEY_K;
+    if (taken)
+        presses.push_back(control ? -key : key);
+    return taken;
+}
+
+// The editing keys: I inserts at the playhead on the lane under the mouse,
+// Delete removes the selection, K cycles its kind, Ctrl+C and Ctrl+V copy
+// and paste at the playhead.
 void TimelinePanel::handleKeys(const Lanes& lanes, double playRow)
 {
-    const ImGuiIO& io = ImGui::GetIO();
-    if (io.WantTextInput)
-        return;
     const int32_t row = static_cast<int32_t>(std::clamp(std::floor(playRow), 0.0, double(timeline.lastRow())));
-    if (ImGui::IsKeyPressed(GLFW_KEY_I, false) && !io.KeyCtrl) {
-        const int track = laneAt(lanes, io.MousePos.y);
-        if (track >= 0) {
-            const std::vector<sync_key>& keys = timeline.getDocument().tracks()[static_cast<size_t>(track)].keys;
-            const auto after = firstKeyFrom(keys, row + 1);
-            const sync_key_kind kind = after == keys.begin() ? SYNC_KEY_STEP : std::prev(after)->kind;
-            const float value = static_cast<float>(timeline.valueAt(track, row));
-            if (timeline.setKey(track, sync_key{row, value, kind}).empty())
-                timeline.getSelection() = {{track, row}};
+    for (const int key : presses) {
+        switch (key) {
+        case GLFW_KEY_I: insertAtPlayhead(lanes, row); break;
+        case GLFW_KEY_DELETE: timeline.deleteSelection(); break;
+        case GLFW_KEY_K: timeline.cycleKindOfSelection(); break;
+        case -GLFW_KEY_C: timeline.copySelection(); break;
+        case -GLFW_KEY_V: timeline.paste(row); break;
+        default: break;
         }
     }
-    if (ImGui::IsKeyPressed(GLFW_KEY_DELETE, false))
-        timeline.deleteSelection();
-    if (ImGui::IsKeyPressed(GLFW_KEY_K, false) && !io.KeyCtrl)
-        timeline.cycleKindOfSelection();
-    if (ImGui::IsKeyPressed(GLFW_KEY_C, false) && io.KeyCtrl)
-        timeline.copySelection();
-    if (ImGui::IsKeyPressed(GLFW_KEY_V, false) && io.KeyCtrl)
-        timeline.paste(row);
+    presses.clear();
+}
+
+// With the value the track has there, and the kind of the key before.
+void TimelinePanel::insertAtPlayhead(const Lanes& lanes, int32_t row)
+{
+    const int track = laneAt(lanes, ImGui::GetIO().MousePos.y);
+    if (track < 0)
+        return;
+    const std::vector<sync_key>& keys = timeline.getDocument().tracks()[static_cast<size_t>(track)].keys;
+    const auto after = firstKeyFrom(keys, row + 1);
+    const sync_key_kind kind = after == keys.begin() ? SYNC_KEY_STEP : std::prev(after)->kind;
+    const float value = static_cast<float>(timeline.valueAt(track, row));
+    if (timeline.setKey(track, sync_key{row, value, kind}).empty())
+        timeline.getSelection() = {{track, row}};
 }
 
 // The one selected key's row, value and kind, typed; an entry that cannot

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 class Timeline;
 class Transport;
@@ -21,6 +22,10 @@ public:
 
     // The panel's widgets for one frame, with the edits and seeks they make.
     void Build();
+    // Takes a key of the panel's own, pressed since the last frame: I, Delete,
+    // K, and with Ctrl C and V; false for any other. Keys come from the
+    // window's callback, which never misses a press shorter than a frame.
+    bool Press(int key, int mods);
 
     // The pixel column of a row in the last frame's layout.
     float xOfRow(double row) const;
@@ -50,6 +55,7 @@ private:
     void drawCurve(ImDrawList& draw, const Lanes& lanes, int track, const std::function<float(double)>& yOf) const;
     void handleMouse(const Lanes& lanes);
     void handleKeys(const Lanes& lanes, double playRow);
+    void insertAtPlayhead(const Lanes& lanes, int32_t row);
     void buildKeyField();
     int laneAt(const Lanes& lanes, float y) const;
     double rowAt(float x) const;
@@ -68,6 +74,7 @@ private:
     enum class Drag { None, Keys, Rectangle } drag = Drag::None;
     float dragX = 0.0f, dragY = 0.0f;
     float dragValuePerPixel = 0.0f;
+    std::vector<int> presses; // the panel's keys since the last frame
     // The typed field of the selected key, and what was wrong with the last entry.
     char rowText[32] = "";
     char valueText[32] = "";
