@@ -270,16 +270,16 @@ std::optional<bool> DevPlayer::executeTimeline(const std::string& line)
         words.push_back(word);
     if (words.empty() || !Timeline::isCommand(words[0]))
         return std::nullopt;
-    std::optional<std::string> problem = "no track text to edit: the timeline needs a source folder with one";
+    std::string problem = "no track text to edit: the timeline needs a source folder with one";
     if (timeline && words[0] == "timeline") {
-        problem = words.size() == 1 ? "" : "usage: timeline";
-        timelineShown = timelineShown != problem->empty();
+        problem = words.size() == 1 ? "" : "usage: timeline, without arguments";
+        timelineShown = timelineShown != problem.empty();
     } else if (timeline) {
         problem = timeline->Execute(words);
     }
-    if (problem->empty())
+    if (problem.empty())
         return true;
-    std::fprintf(stderr, "dev: %s: %s\n", words[0].c_str(), problem->c_str());
+    std::fprintf(stderr, "dev: %s: %s\n", words[0].c_str(), problem.c_str());
     return false;
 }
 

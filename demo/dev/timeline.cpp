@@ -7,6 +7,7 @@
 #include "vroAudio.h"
 
 #include <algorithm>
+#include <cassert>
 #include <climits>
 #include <cmath>
 #include <map>
@@ -27,6 +28,7 @@ int32_t Timeline::lastRow() const
 double Timeline::valueAt(int track, double row) const
 {
     const std::vector<sync_key>& keys = document.tracks()[static_cast<size_t>(track)].keys;
+    // The player's record is not const-qualified; evaluation only reads it.
     const sync_track view{nullptr, const_cast<sync_key*>(keys.data()), static_cast<int32_t>(keys.size())};
     return sync_get_val(&view, row);
 }
@@ -59,27 +61,26 @@ bool Timeline::isCommand(const std::string& word)
     return false;
 }
 
-std::optional<std::string> Timeline::Execute(const std::vector<std::string>& words)
+std::string Timeline::Execute(const std::vector<std::string>& words)
 {
     const std::string& command = words[0];
     if (command.rfind("key-", 0) == 0)
         return keyCommand(words);
-    const bool alone = words.size() == 1;
-    if (command == "undo" && alone)
+    if (words.size() != 1)
+        return "usage: " + command + ", without arguments";
+    if (command == "undo")
         return undo() ? "" : "nothing to undo";
-    if (command == "redo" && alone)
+    if (command == "redo")
         return redo() ? "" : "nothing to redo";
-    if (command == "save" && alone)
+    if (command == "save")
         return save();
-    if (command == "revert" && alone)
+    if (command == "revert")
         return revert();
-    if (command == "keep" && alone) {
-        if (!conflict)
-            return std::string("no change on disk to settle");
-        conflict = false;
-        return std::string();
-    }
-    return std::nullopt;
+    assert(command == "keep");
+    if (!conflict)
+        return "no change on disk to settle";
+    conflict = false;
+    return {};
 }
 
 std::string Timeline::keyCommand(const std::vector<std::string>& words)

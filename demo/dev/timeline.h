@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -30,9 +29,10 @@ public:
     // Whether the word starts a command of the timeline ("timeline" included).
     static bool isCommand(const std::string& word);
     // Runs one of the timeline's command lines (key-set, key-move,
-    // key-delete, undo, redo, save, revert, keep); empty when done, else
-    // the one line saying why nothing was done. Nothing for other commands.
-    std::optional<std::string> Execute(const std::vector<std::string>& words);
+    // key-delete, undo, redo, save, revert, keep: isCommand, but for
+    // "timeline"); empty when done, else the one line saying why nothing
+    // was done.
+    std::string Execute(const std::vector<std::string>& words);
     // The watched file was written: taken when nothing is unsaved, unless it
     // is what this program saved; else a conflict for the user to settle.
     void FileChanged();

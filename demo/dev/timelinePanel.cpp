@@ -107,7 +107,7 @@ void TimelinePanel::Build()
     if (drag == Drag::None)
         follow(playRow);
     ImDrawList& draw = *ImGui::GetWindowDrawList();
-    // Thin curves need no smoothing of their edges, and draw with a third of the vertices.
+    // One-pixel curves drawn without smoothed edges: fewer vertices, and sharp enough.
     draw.Flags &= ~ImDrawListFlags_AntiAliasedLines;
     for (size_t track = 0; track < tracks; ++track)
         drawLane(draw, lanes, static_cast<int>(track));
@@ -436,7 +436,7 @@ void TimelinePanel::buildKeyField()
         fieldProblem.clear();
     }
     const auto run = [&](std::vector<std::string> words) {
-        fieldProblem = timeline.Execute(words).value_or("");
+        fieldProblem = timeline.Execute(words);
         if (fieldProblem.empty() && words[0] == "key-move") {
             int32_t moved = row;
             TrackText::parseRow(words[3], moved);
