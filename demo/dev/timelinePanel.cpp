@@ -310,7 +310,7 @@ bool TimelinePanel::keyNear(const Lanes& lanes, const ImVec2& mouse, int& track,
 }
 
 // A click picks a key (Shift adds or removes it) and a drag moves the
-// selection in rows, or with Alt in value; a drag from empty space selects
+// selection in rows, or with Ctrl or Alt in value; a drag from empty space selects
 // the keys in its rectangle.
 void TimelinePanel::handleMouse(const Lanes& lanes)
 {
@@ -344,8 +344,10 @@ void TimelinePanel::handleMouse(const Lanes& lanes)
     const ImVec2 mouse = io.MousePos;
     if (drag == Drag::Keys && ImGui::IsItemActive()) {
         const float rowWidth = width / static_cast<float>(visibleRows);
-        const int32_t rows = io.KeyAlt ? 0 : static_cast<int32_t>(std::lround((mouse.x - dragX) / rowWidth));
-        const float value = io.KeyAlt ? (dragY - mouse.y) * dragValuePerPixel : 0.0f;
+        // Alt is often the window manager's for moving windows: Ctrl does the same.
+        const bool inValue = io.KeyCtrl || io.KeyAlt;
+        const int32_t rows = inValue ? 0 : static_cast<int32_t>(std::lround((mouse.x - dragX) / rowWidth));
+        const float value = inValue ? (dragY - mouse.y) * dragValuePerPixel : 0.0f;
         timeline.dragTo(rows, value);
     }
     if (drag == Drag::Rectangle && ImGui::IsItemActive())
