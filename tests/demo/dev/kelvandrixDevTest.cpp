@@ -2,11 +2,13 @@
 // any frame, on a machine without a display, and a command file's edits.
 #include "childProcess.h"
 #include "testFiles.h"
+#include "x11Window.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -59,4 +61,29 @@ TEST(DevProgram, TimelineCommandsSaveTheProductionsTextChangedInTheEditedKeysOnl
     ASSERT_NE(expected.find(before), std::string::npos);
     expected.insert(expected.find(before) + before.size(), "9:0:0     0.75  linear\n");
     EXPECT_EQ(readFile(source.file("tracks/kelvandrix.tracks")), expected);
+}
+
+// Keys and the mouse on the program's window: over the last lane, I inserts
+// a key of its track at the playhead with the value the track has there and
+// the kind of the key before; Ctrl+S saves it and Escape quits.
+TEST(DevProgram, OverTheTimelineIInsertsAKeyAtThePlayheadAndCtrlSSavesIt)
+{
+    TempDir source;
+    std::filesystem::create_directories(source.file("tracks"));
+    const std::string tracks = "track part\n0:0:0 1 step\ntrack shader_D\n0:0:0 0 step\n2:0:0 1 linear\n4:0:0 0 step\n";
+    source.write("tracks/kelvandrix.tracks", tracks);
+    source.write("commands", "pause\nseek-bar 3\ntimeline\n");
+    ChildProcess program(KELVANDRIX_DEV, runDir(),
+                         {"--source", source.path().string(), "--commands", source.file("commands").string()});
+    const unsigned long window = findWindow("KELVANDRIX", 60s);
+    ASSERT_NE(window, 0u) << program.standardError();
+    std::this_thread::sleep_for(1500ms);
+    const std::string id = std::to_string(window);
+    // The window's bottom row of lanes, above the panel's margin.
+    runCommand("xdotool windowfocus --sync " + id + " mousemove --window " + id + " 640 700 sleep 0.5 key i sleep 0.5 "
+               "key ctrl+s sleep 0.5 key Escape");
+    ASSERT_EQ(program.waitForExit(30s), std::optional<int>(0)) << program.standardError();
+    EXPECT_EQ(readFile(source.file("tracks/kelvandrix.tracks")),
+              "track part\n0:0:0 1 step\ntrack shader_D\n0:0:0 0 step\n2:0:0 1 linear\n3:0:0 0.5 linear\n4:0:0 0 step\n")
+        << program.standardError();
 }
