@@ -29,6 +29,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <numeric>
 #include <random>
 #include <thread>
@@ -219,24 +220,29 @@ std::string manyKeys()
     return text;
 }
 
-void timelineFigures(const fs::path& source)
+// Paused in the cubes part, playing the copied source folder.
+std::unique_ptr<DevPlayer> pausedPlayer(const fs::path& source)
 {
     DevOptions options;
     options.sourceDir = source.string();
+    auto player = std::make_unique<DevPlayer>(options);
+    player->Execute("pause");
+    player->Execute("seek-bar 14");
+    return player;
+}
+
+void timelineFigures(const fs::path& source)
+{
     {
-        DevPlayer player(options);
-        player.Execute("pause");
-        player.Execute("seek-bar 14");
-        timelineCost(player, "timeline panel, the production's tracks");
-        editToFrame(player);
+        const std::unique_ptr<DevPlayer> player = pausedPlayer(source);
+        timelineCost(*player, "timeline panel, the production's tracks");
+        editToFrame(*player);
     }
     std::ofstream(source / "tracks" / "kelvandrix.tracks", std::ios::binary) << manyKeys();
-    DevPlayer player(options);
-    player.Execute("pause");
-    player.Execute("seek-bar 14");
-    timelineCost(player, "timeline panel, 10 tracks of 2,000 keys");
-    player.getTimelinePanel().showRows(0.0, player.getTimeline()->lastRow());
-    timelineCost(player, "timeline panel, 10 tracks of 2,000 keys, whole tune");
+    const std::unique_ptr<DevPlayer> player = pausedPlayer(source);
+    timelineCost(*player, "timeline panel, 10 tracks of 2,000 keys");
+    player->getTimelinePanel().showRows(0.0, player->getTimeline()->lastRow());
+    timelineCost(*player, "timeline panel, 10 tracks of 2,000 keys, whole tune");
 }
 
 } // namespace
@@ -245,13 +251,9 @@ int main(int argc, char** argv)
 {
     const fs::path source = copySource();
     if (argc < 2 || std::string(argv[1]) != "timeline") {
-        DevOptions options;
-        options.sourceDir = source.string();
-        DevPlayer player(options);
-        player.Execute("pause");
-        player.Execute("seek-bar 14");
-        saveLatency(player, source / "shaders" / "rm_cubescape.fs");
-        frameCost(player);
+        const std::unique_ptr<DevPlayer> player = pausedPlayer(source);
+        saveLatency(*player, source / "shaders" / "rm_cubescape.fs");
+        frameCost(*player);
     }
     timelineFigures(source);
     fs::remove_all(source);

@@ -163,6 +163,17 @@ std::string TrackDocument::checkEditable(int track) const
     return {};
 }
 
+std::string TrackDocument::findForEdit(int track, int32_t row, size_t& index) const
+{
+    if (std::string problem = checkEditable(track); !problem.empty())
+        return problem;
+    const int found = indexOfKey(track, row);
+    if (found < 0)
+        return "no key at row " + TrackText::formatRow(row);
+    index = static_cast<size_t>(found);
+    return {};
+}
+
 std::string TrackDocument::setKey(int track, const sync_key& key)
 {
     if (std::string problem = checkEditable(track); !problem.empty())
@@ -170,18 +181,21 @@ std::string TrackDocument::setKey(int track, const sync_key& key)
     if (key.kind < SYNC_KEY_STEP || key.kind > SYNC_KEY_RAMP)
         return "no such kind";
     const int index = indexOfKey(track, key.row);
-    if (index < 0) {
+    if (index < 0)
         insertKeyLine(track, key);
-    } else {
-        const size_t line = keyLines[static_cast<size_t>(track)][static_cast<size_t>(index)];
-        Change change{Change::Replace, line, content.lines[line], content.lines[line], {}, {}};
-        change.after.text = rewritten(change.before.text, change.before.key, key);
-        change.after.key = key;
-        if (change.after.text != change.before.text)
-            record(std::move(change));
-    }
+    else
+        replaceKeyLine(keyLines[static_cast<size_t>(track)][static_cast<size_t>(index)], key);
     rebuild();
     return {};
+}
+
+void TrackDocument::replaceKeyLine(size_t line, const sync_key& key)
+{
+    Change change{Change::Replace, line, content.lines[line], content.lines[line], {}, {}};
+    change.after.text = rewritten(change.before.text, change.before.key, key);
+    change.after.key = key;
+    if (change.after.text != change.before.text)
+        record(std::move(change));
 }
 
 // After the track's last key below the row, else before its first key, else
@@ -232,40 +246,29 @@ std::string TrackDocument::lineEnding() const
 
 std::string TrackDocument::moveKey(int track, int32_t row, int32_t newRow)
 {
-    if (std::string problem = checkEditable(track); !problem.empty())
+    size_t i = 0;
+    if (std::string problem = findForEdit(track, row, i); !problem.empty())
         return problem;
-    const int index = indexOfKey(track, row);
-    if (index < 0)
-        return "no key at row " + TrackText::formatRow(row);
     const std::vector<sync_key>& keys = cache[static_cast<size_t>(track)].keys;
-    const size_t i = static_cast<size_t>(index);
     if (i > 0 && newRow <= keys[i - 1].row)
         return "row " + TrackText::formatRow(newRow) + " is not after the previous key's row "
             + TrackText::formatRow(keys[i - 1].row);
     if (i + 1 < keys.size() && newRow >= keys[i + 1].row)
         return "row " + TrackText::formatRow(newRow) + " is not before the next key's row "
             + TrackText::formatRow(keys[i + 1].row);
-    if (newRow != row) {
-        sync_key moved = keys[i];
-        moved.row = newRow;
-        const size_t line = keyLines[static_cast<size_t>(track)][i];
-        Change change{Change::Replace, line, content.lines[line], content.lines[line], {}, {}};
-        change.after.text = rewritten(change.before.text, change.before.key, moved);
-        change.after.key = moved;
-        record(std::move(change));
-        rebuild();
-    }
+    sync_key moved = keys[i];
+    moved.row = newRow;
+    replaceKeyLine(keyLines[static_cast<size_t>(track)][i], moved);
+    rebuild();
     return {};
 }
 
 std::string TrackDocument::deleteKey(int track, int32_t row)
 {
-    if (std::string problem = checkEditable(track); !problem.empty())
+    size_t index = 0;
+    if (std::string problem = findForEdit(track, row, index); !problem.empty())
         return problem;
-    const int index = indexOfKey(track, row);
-    if (index < 0)
-        return "no key at row " + TrackText::formatRow(row);
-    const size_t line = keyLines[static_cast<size_t>(track)][static_cast<size_t>(index)];
+    const size_t line = keyLines[static_cast<size_t>(track)][index];
     record(Change{Change::Erase, line, content.lines[line], {}, {}, {}});
     rebuild();
     return {};

@@ -95,6 +95,10 @@ private:
     // The index of the track's key at row, or -1.
     int indexOfKey(int track, int32_t row) const;
     std::string checkEditable(int track) const;
+    // The index of the key at row of a track that can be edited, else why not.
+    std::string findForEdit(int track, int32_t row, size_t& index) const;
+    // Replaces the words of the key on that line that differ from the new key's.
+    void replaceKeyLine(size_t line, const sync_key& key);
     std::string lineEnding() const;
     void insertKeyLine(int track, const sync_key& key);
     void record(Change change);
