@@ -141,7 +141,7 @@ void Timeline::beginDrag()
     document.beginStep();
 }
 
-void Timeline::dragTo(int32_t rows, float valueChange)
+void Timeline::dragTo(int32_t rows, float valueChange, double valueStep)
 {
     if (dragStart.empty() || document.isReadOnly())
         return;
@@ -174,6 +174,8 @@ void Timeline::dragTo(int32_t rows, float valueChange)
         sync_key key = original;
         key.row = static_cast<int32_t>(original.row + shift);
         key.value = original.value + valueChange;
+        if (valueStep > 0.0 && valueChange != 0.0f)
+            key.value = static_cast<float>(std::round((double{original.value} + valueChange) / valueStep) * valueStep);
         document.moveKey(ref.first, static_cast<int32_t>(original.row + dragShift), key.row);
         document.setKey(ref.first, key);
         selection.insert({ref.first, key.row});

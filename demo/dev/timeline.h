@@ -52,8 +52,9 @@ public:
     std::string setKey(int track, const sync_key& key);
     void beginDrag();
     // Moves the dragged selection by rows from where the drag began, as far
-    // as the keys it would pass and the tune allow.
-    void dragTo(int32_t rows, float valueChange);
+    // as the keys it would pass and the tune allow, and changes the values
+    // by valueChange, rounded to multiples of valueStep when that is given.
+    void dragTo(int32_t rows, float valueChange, double valueStep = 0.0);
     void endDrag();
     void deleteSelection();
     void cycleKindOfSelection();

@@ -348,7 +348,8 @@ void TimelinePanel::handleMouse(const Lanes& lanes)
         const bool inValue = io.KeyCtrl || io.KeyAlt;
         const int32_t rows = inValue ? 0 : static_cast<int32_t>(std::lround((mouse.x - dragX) / rowWidth));
         const float value = inValue ? (dragY - mouse.y) * dragValuePerPixel : 0.0f;
-        timeline.dragTo(rows, value);
+        // Values land on round numbers about a pixel apart, which read back short.
+        timeline.dragTo(rows, value, std::pow(10.0, std::floor(std::log10(dragValuePerPixel))));
     }
     if (drag == Drag::Rectangle && ImGui::IsItemActive())
         ImGui::GetWindowDrawList()->AddRect(ImVec2(dragX, dragY), mouse, kSelected);

@@ -32,20 +32,6 @@ std::vector<Word> keyWords(const std::string& text)
     return words;
 }
 
-// Swaps one word for another and takes the difference in length out of the
-// spaces after it, so the columns that follow stay where they were.
-void replaceWord(std::string& text, const Word& word, const std::string& replacement)
-{
-    const size_t after = word.start + word.length;
-    const size_t nextWord = text.find_first_not_of(' ', after);
-    if (nextWord != std::string::npos && nextWord > after) {
-        const long spaces = static_cast<long>(nextWord - after);
-        const long wanted = std::max(1L, spaces + static_cast<long>(word.length) - static_cast<long>(replacement.size()));
-        text.replace(after, static_cast<size_t>(spaces), static_cast<size_t>(wanted), ' ');
-    }
-    text.replace(word.start, word.length, replacement);
-}
-
 bool sameValue(float a, float b)
 {
     return std::memcmp(&a, &b, sizeof a) == 0;
@@ -57,16 +43,35 @@ std::string rowLike(const std::string& old, int32_t row)
     return old.find(':') == std::string::npos ? std::to_string(row) : TrackText::formatRow(row);
 }
 
-// The line's text with the key's words in place of the old key's, where they differ.
-std::string rewritten(std::string text, const sync_key& old, const sync_key& key)
+// Where the row, value, kind and comment start on a key line as read.
+TrackDocument::Columns columnsOf(const std::string& text)
 {
     const std::vector<Word> words = keyWords(text);
-    if (key.kind != old.kind)
-        replaceWord(text, words[2], TrackText::kindName(key.kind));
-    if (!sameValue(key.value, old.value))
-        replaceWord(text, words[1], TrackText::formatValue(key.value));
-    if (key.row != old.row)
-        replaceWord(text, words[0], rowLike(text.substr(words[0].start, words[0].length), key.row));
+    return {words[0].start, words[1].start, words[2].start, text.find('#')};
+}
+
+// The line's text with the key's words in place of the old key's, where
+// they differ. The spaces before the next word take up a difference in
+// length, so that the words and the comment after it start in the columns
+// the line was read with, as far as they can; other separators (tabs) stay.
+std::string rewritten(std::string text, const TrackDocument::Columns& columns, const sync_key& old,
+                      const sync_key& key)
+{
+    for (size_t i = 0; i < 3; ++i) {
+        std::vector<Word> words = keyWords(text);
+        const std::string current = text.substr(words[i].start, words[i].length);
+        const std::string replacement = i == 0 ? (key.row != old.row ? rowLike(current, key.row) : current)
+            : i == 1 ? (sameValue(key.value, old.value) ? current : TrackText::formatValue(key.value))
+                     : (key.kind != old.kind ? TrackText::kindName(key.kind) : current);
+        text.replace(words[i].start, words[i].length, replacement);
+        const size_t end = words[i].start + replacement.size();
+        const size_t next = i < 2 ? keyWords(text)[i + 1].start : text.find('#');
+        if (next == std::string::npos || columns[i + 1] == std::string::npos
+            || text.find_first_not_of(' ', end) != next)
+            continue;
+        const size_t spaces = columns[i + 1] > end ? columns[i + 1] - end : 1;
+        text.replace(end, next - end, spaces, ' ');
+    }
     return text;
 }
 
@@ -119,6 +124,7 @@ TrackDocument::Content TrackDocument::parse(const std::string& fileName, const s
             line.track = index;
             line.isKey = true;
             line.key = track.keys[k];
+            line.columns = columnsOf(line.text);
         }
     }
     return parsed;
@@ -192,7 +198,7 @@ std::string TrackDocument::setKey(int track, const sync_key& key)
 void TrackDocument::replaceKeyLine(size_t line, const sync_key& key)
 {
     Change change{Change::Replace, line, content.lines[line], content.lines[line], {}, {}};
-    change.after.text = rewritten(change.before.text, change.before.key, key);
+    change.after.text = rewritten(change.before.text, change.before.columns, change.before.key, key);
     change.after.key = key;
     if (change.after.text != change.before.text)
         record(std::move(change));
@@ -218,10 +224,13 @@ void TrackDocument::insertKeyLine(int track, const sync_key& key)
         index = below > 0 ? model + 1 : model;
         const Line& modelLine = content.lines[model];
         const std::string withoutComment = modelLine.text.substr(0, modelLine.text.find('#'));
-        line.text = rewritten(withoutComment, modelLine.key, key);
+        line.text = rewritten(withoutComment, modelLine.columns, modelLine.key, key);
         line.text.erase(line.text.find_last_not_of(" \t") + 1);
+        line.columns = modelLine.columns;
+        line.columns[3] = std::string::npos;
     } else {
         line.text = canonicalLine(key);
+        line.columns = columnsOf(line.text);
     }
     line.ending = lineEnding();
     Step step;

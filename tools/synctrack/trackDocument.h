@@ -2,6 +2,7 @@
 
 #include "sync.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -25,6 +26,9 @@ public:
         std::string name;
         std::vector<sync_key> keys; // ascending rows
     };
+
+    // Where a key line's row, value, kind and comment start (npos: no comment).
+    using Columns = std::array<size_t, 4>;
 
     static constexpr size_t kUndoSteps = 1000;
 
@@ -72,6 +76,7 @@ private:
         int track = -1;     // the track this line starts or holds a key of, -1 for other lines
         bool isKey = false;
         sync_key key{};
+        Columns columns{}; // of a key line as read, which edits keep to
     };
     struct Content {
         std::string byteOrderMark;

@@ -97,6 +97,20 @@ INSTANTIATE_TEST_SUITE_P(
                  [](TrackDocument& d) { return d.setKey(0, key(0, 0.125f, SYNC_KEY_LINEAR)); },
                  "# odd\ntrack a   # the first\n  -8\t0.50   step   # before the tune\n0:0:0       0.125         "
                  "linear\n\n1:0:0 2e0 smooth\ntrack empty\n"},
+        EditCase{"ColumnsComeBackAfterALongerValue", kOdd,
+                 [](TrackDocument& d) {
+                     d.beginStep(); // as a drag does
+                     std::string done = d.setKey(0, key(0, 0.123456789f, SYNC_KEY_LINEAR));
+                     done += d.setKey(0, key(0, 0.5f, SYNC_KEY_LINEAR));
+                     d.endStep();
+                     return done;
+                 },
+                 "# odd\ntrack a   # the first\n  -8\t0.50   step   # before the tune\n0:0:0       0.5           "
+                 "linear\n\n1:0:0 2e0 smooth\ntrack empty\n"},
+        EditCase{"ALongerKindKeepsTheCommentsColumn", kOdd,
+                 [](TrackDocument& d) { return d.setKey(0, key(-8, 0.5f, SYNC_KEY_LINEAR)); },
+                 "# odd\ntrack a   # the first\n  -8\t0.50   linear # before the tune\n0:0:0       1.0           "
+                 "linear\n\n1:0:0 2e0 smooth\ntrack empty\n"},
         EditCase{"KindKeepsTheComment", kOdd,
                  [](TrackDocument& d) { return d.setKey(0, key(-8, 0.5f, SYNC_KEY_RAMP)); },
                  "# odd\ntrack a   # the first\n  -8\t0.50   ramp   # before the tune\n0:0:0       1.0           "
