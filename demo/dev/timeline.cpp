@@ -10,6 +10,7 @@
 #include <cassert>
 #include <climits>
 #include <cmath>
+#include <filesystem>
 #include <map>
 
 Timeline::Timeline(vroAudio& audio, std::string path, std::function<void()> takeFile)
@@ -316,7 +317,8 @@ std::string Timeline::describe() const
 {
     std::string text;
     if (conflict)
-        text += "tracks: " + path + " changed on disk: keep (Ctrl+K) keeps the edits, revert (Ctrl+R) takes the file\n";
+        text += "tracks: " + std::filesystem::path(path).filename().string()
+            + " changed on disk: keep (Ctrl+K) keeps the edits, revert (Ctrl+R) takes the file\n";
     else if (document.isModified())
         text += "tracks: unsaved changes (Ctrl+S saves)\n";
     if (document.isReadOnly())
