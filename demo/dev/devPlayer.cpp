@@ -274,6 +274,8 @@ std::optional<bool> DevPlayer::executeTimeline(const std::string& line)
     if (timeline && words[0] == "timeline") {
         problem = words.size() == 1 ? "" : "usage: timeline, without arguments";
         timelineShown = timelineShown != problem.empty();
+        if (!timelineShown)
+            panel->Hide();
     } else if (timeline) {
         problem = timeline->Execute(words);
     }

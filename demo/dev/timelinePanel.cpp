@@ -371,6 +371,13 @@ void TimelinePanel::handleMouse(const Lanes& lanes)
     drag = Drag::None;
 }
 
+void TimelinePanel::Hide()
+{
+    if (drag == Drag::Keys)
+        timeline.endDrag();
+    drag = Drag::None;
+}
+
 bool TimelinePanel::Press(int key, int mods)
 {
     const bool control = (mods & GLFW_MOD_CONTROL) != 0;

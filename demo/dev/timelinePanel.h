@@ -22,6 +22,8 @@ public:
 
     // The panel's widgets for one frame, with the edits and seeks they make.
     void Build();
+    // Ends what the mouse was doing: the panel is hidden mid-drag.
+    void Hide();
     // Takes a key of the panel's own, pressed since the last frame: I, Delete,
     // K, and with Ctrl C and V; false for any other. Keys come from the
     // window's callback, which never misses a press shorter than a frame.
