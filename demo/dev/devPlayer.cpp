@@ -103,11 +103,11 @@ DevPlayer::~DevPlayer()
 void DevPlayer::openTimeline()
 {
     vroEngine& engine = production.getEngine();
-    // ImGui's input callbacks go in front of the player's, which stay.
-    imgui = std::make_unique<vroImGuiLayer>(*engine.window);
     const std::vector<std::string> files = reload->getTrackFiles();
     if (files.size() != 1)
         return;
+    // ImGui's input callbacks go in front of the player's, which stay.
+    imgui = std::make_unique<vroImGuiLayer>(*engine.window);
     timeline = std::make_unique<Timeline>(*engine.audio, files[0], [this] { reload->ApplyTracks(); });
     reload->setTrackTextHandler([this] { timeline->FileChanged(); });
     panel = std::make_unique<TimelinePanel>(*timeline, *transport);

@@ -49,6 +49,7 @@ public:
     LiveReload& getLiveReload() { return *reload; }
     // Null when the source folder has no single track text to edit.
     Timeline* getTimeline() { return timeline.get(); }
+    // With the timeline only.
     TimelinePanel& getTimelinePanel() { return *panel; }
     vroImGuiLayer& getImGuiLayer() { return *imgui; }
     bool isTimelineShown() const { return timelineShown; }
