@@ -124,11 +124,13 @@ void DevPlayer::onKey(GLFWwindow* window, int key, int, int action, int mods)
     // panel's field takes none.
     if (player && player->timelineShown && player->imgui->isTyping())
         return;
-    if (player && player->timelineShown && action == GLFW_PRESS && player->panel->Press(key, mods))
+    if (player && player->timelineShown && action == GLFW_PRESS && TimelinePanel::isPanelKey(key, mods)) {
+        player->pressed.push_back({{}, key, mods});
         return;
+    }
     const std::string command = commandOfKey(key, mods);
     if (player && !command.empty())
-        player->pressed.push_back(command);
+        player->pressed.push_back({command});
 }
 
 void DevPlayer::Run()
@@ -183,8 +185,12 @@ bool DevPlayer::DrawFrame()
 void DevPlayer::runPendingCommands()
 {
     // Keys act at once: a script waiting "frames N" does not hold up Escape.
-    for (const std::string& key : pressed)
-        Execute(key);
+    for (const KeyPress& key : pressed) {
+        if (!key.command.empty())
+            Execute(key.command);
+        else if (timelineShown)
+            panel->Press(key.key, key.mods);
+    }
     pressed.clear();
     if (framesToWait > 0) {
         --framesToWait;

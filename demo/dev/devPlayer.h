@@ -76,7 +76,14 @@ private:
     std::unique_ptr<vroImGuiLayer> imgui;
     std::unique_ptr<TimelinePanel> panel;
     bool timelineShown = false;
-    std::vector<std::string> pressed; // keys since the last frame
+    // Keys since the last frame, in order: a command, or (command empty) a
+    // key of the timeline panel's.
+    struct KeyPress {
+        std::string command;
+        int key = 0;
+        int mods = 0;
+    };
+    std::vector<KeyPress> pressed;
     std::vector<std::string> queued;  // command lines waiting for the next frame
     int framesToWait = 0;
     bool quitting = false;

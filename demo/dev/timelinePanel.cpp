@@ -119,7 +119,7 @@ void TimelinePanel::Build()
     draw.PopClipRect();
     seekFromRuler(lanes, rulerTop);
     handleMouse(lanes);
-    handleKeys(lanes, playRow);
+    layout = lanes;
     ImGui::End();
 }
 
@@ -378,33 +378,31 @@ void TimelinePanel::Hide()
     drag = Drag::None;
 }
 
-bool TimelinePanel::Press(int key, int mods)
+bool TimelinePanel::isPanelKey(int key, int mods)
 {
-    const bool control = (mods & GLFW_MOD_CONTROL) != 0;
-    const bool taken = control ? key == GLFW_KEY_C || key == GLFW_KEY_V
-                               : key == GLFW_KEY_I || key == GLFW_KEY_DELETE || key == GLFW_KEY_K;
-    if (taken)
-        presses.push_back(control ? -key : key);
-    return taken;
+    if (mods & GLFW_MOD_CONTROL)
+        return key == GLFW_KEY_C || key == GLFW_KEY_V;
+    return key == GLFW_KEY_I || key == GLFW_KEY_DELETE || key == GLFW_KEY_K;
 }
 
-// The editing keys: I inserts at the playhead on the lane under the mouse,
-// Delete removes the selection, K cycles its kind, Ctrl+C and Ctrl+V copy
-// and paste at the playhead.
-void TimelinePanel::handleKeys(const Lanes& lanes, double playRow)
+// I inserts at the playhead on the lane under the mouse, Delete removes the
+// selection, K cycles its kind, Ctrl+C and Ctrl+V copy and paste at the
+// playhead; all as the last frame showed the lanes, the mouse and the playhead.
+void TimelinePanel::Press(int key, int mods)
 {
-    const int32_t row = static_cast<int32_t>(std::clamp(std::floor(playRow), 0.0, double(timeline.lastRow())));
-    for (const int key : presses) {
-        switch (key) {
-        case GLFW_KEY_I: insertAtPlayhead(lanes, row); break;
-        case GLFW_KEY_DELETE: timeline.deleteSelection(); break;
-        case GLFW_KEY_K: timeline.cycleKindOfSelection(); break;
-        case -GLFW_KEY_C: timeline.copySelection(); break;
-        case -GLFW_KEY_V: timeline.paste(row); break;
-        default: break;
-        }
-    }
-    presses.clear();
+    const double playRow = std::clamp(std::floor(transport.getRow()), 0.0, double(timeline.lastRow()));
+    const int32_t row = static_cast<int32_t>(playRow);
+    const bool control = (mods & GLFW_MOD_CONTROL) != 0;
+    if (key == GLFW_KEY_I && !control && layout)
+        insertAtPlayhead(*layout, row);
+    else if (key == GLFW_KEY_DELETE && !control)
+        timeline.deleteSelection();
+    else if (key == GLFW_KEY_K && !control)
+        timeline.cycleKindOfSelection();
+    else if (key == GLFW_KEY_C && control)
+        timeline.copySelection();
+    else if (key == GLFW_KEY_V && control)
+        timeline.paste(row);
 }
 
 // With the value the track has there, and the kind of the key before.

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
-#include <vector>
 
 class Timeline;
 class Transport;
@@ -24,10 +24,11 @@ public:
     void Build();
     // Ends what the mouse was doing: the panel is hidden mid-drag.
     void Hide();
-    // Takes a key of the panel's own, pressed since the last frame: I, Delete,
-    // K, and with Ctrl C and V; false for any other. Keys come from the
-    // window's callback, which never misses a press shorter than a frame.
-    bool Press(int key, int mods);
+    // The panel's own keys: I, Delete, K, and with Ctrl C and V. They come
+    // from the window's key callback, which never misses a press shorter
+    // than a frame, in order with the player's other keys.
+    static bool isPanelKey(int key, int mods);
+    void Press(int key, int mods);
 
     // The pixel column of a row in the last frame's layout.
     float xOfRow(double row) const;
@@ -56,7 +57,6 @@ private:
     void drawLane(ImDrawList& draw, const Lanes& lanes, int track);
     void drawCurve(ImDrawList& draw, const Lanes& lanes, int track, const std::function<float(double)>& yOf) const;
     void handleMouse(const Lanes& lanes);
-    void handleKeys(const Lanes& lanes, double playRow);
     void insertAtPlayhead(const Lanes& lanes, int32_t row);
     void buildKeyField();
     int laneAt(const Lanes& lanes, float y) const;
@@ -76,7 +76,7 @@ private:
     enum class Drag { None, Keys, Rectangle } drag = Drag::None;
     float dragX = 0.0f, dragY = 0.0f;
     float dragValuePerPixel = 0.0f;
-    std::vector<int> presses; // the panel's keys since the last frame
+    std::optional<Lanes> layout; // as the last frame showed them
     // The typed field of the selected key, and what was wrong with the last entry.
     char rowText[32] = "";
     char valueText[32] = "";

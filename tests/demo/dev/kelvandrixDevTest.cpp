@@ -77,11 +77,24 @@ TEST(DevProgram, OverTheTimelineIInsertsAKeyAtThePlayheadAndCtrlSSavesIt)
                          {"--source", source.path().string(), "--commands", source.file("commands").string()});
     const unsigned long window = findWindow("KELVANDRIX", 60s);
     ASSERT_NE(window, 0u) << program.standardError();
-    std::this_thread::sleep_for(1500ms);
+    // The panel is up once its red playhead crosses the bottom lane.
+    ScreenReader screen;
+    const auto panelShown = [&] {
+        const Screenshot row = screen.grab(0, 700, 1280, 1);
+        for (int x = 0; x < row.width; ++x)
+            if (row.at(x, 0)[0] > 200 && row.at(x, 0)[1] < 80 && row.at(x, 0)[2] < 80)
+                return true;
+        return false;
+    };
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (!panelShown() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(100ms);
+    ASSERT_TRUE(panelShown()) << program.standardError();
     const std::string id = std::to_string(window);
-    // The window's bottom row of lanes, above the panel's margin.
-    runCommand("xdotool windowfocus --sync " + id + " mousemove --window " + id + " 640 700 sleep 0.5 key i sleep 0.5 "
-               "key ctrl+s sleep 0.5 key Escape");
+    // The window's bottom row of lanes, above the panel's margin; the panel
+    // reads where the mouse is once a frame.
+    runCommand("xdotool windowfocus --sync " + id + " mousemove --window " + id + " 640 700 sleep 1 key i "
+               "key ctrl+s sleep 1 key Escape");
     ASSERT_EQ(program.waitForExit(30s), std::optional<int>(0)) << program.standardError();
     EXPECT_EQ(readFile(source.file("tracks/kelvandrix.tracks")),
               "track part\n0:0:0 1 step\ntrack shader_D\n0:0:0 0 step\n2:0:0 1 linear\n3:0:0 0.5 linear\n4:0:0 0 step\n")
