@@ -52,7 +52,6 @@ public:
     // With the timeline only.
     TimelinePanel& getTimelinePanel() { return *panel; }
     vroImGuiLayer& getImGuiLayer() { return *imgui; }
-    bool isTimelineShown() const { return timelineShown; }
     // The read-out's text as of the last frame.
     std::string describe();
 

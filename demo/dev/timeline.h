@@ -41,7 +41,6 @@ public:
     std::string describe() const;
 
     const TrackDocument& getDocument() const { return document; }
-    const std::string& getPath() const { return path; }
     bool hasConflict() const { return conflict; }
     // The last row of the tune: new keys go from row 0 to here.
     int32_t lastRow() const;

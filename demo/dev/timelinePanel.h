@@ -36,9 +36,6 @@ public:
     void showRows(double first, double count);
     // Where the ruler starts, in pixels from the window's top.
     float getRulerTop() const { return rulerTop; }
-    // The rows the lanes show, from the first.
-    double getFirstRow() const { return firstRow; }
-    double getVisibleRows() const { return visibleRows; }
 
     static constexpr float kHeightShare = 0.45f; // of the window's height
     static constexpr float kNameWidth = 110.0f;

@@ -61,13 +61,10 @@ public:
     bool undo();
     bool redo();
     bool canUndo() const { return position > 0; }
-    bool canRedo() const { return position < steps.size(); }
 
     // Unsaved: the text differs, by its steps, from the one last marked saved.
     bool isModified() const { return position != savedPosition; }
     void markSaved() { savedPosition = position; }
-    // Also an undone step: the number of steps that can be undone.
-    size_t getUndoDepth() const { return position; }
 
 private:
     struct Line {
