@@ -90,3 +90,16 @@ void runFrame(vroEngine& engine, SceneObjects& scene)
     scene.sceneTarget.GetTexturePtr()->BindToUnit(VRO_CHANNEL_A);
     engine.renderer->Render(scene.sceneQuad, "post");
 }
+
+const char* partName(float value)
+{
+    // A value beyond int, such as 1e30 in the track text, picks no scene.
+    switch (truncateTrackValue(value).value_or(-1)) {
+    case 0: return "titles";
+    case 1: return "cubes";
+    case 2: return "greetings";
+    case 3: return "pyramids";
+    case 9: return "closing";
+    default: return "background";
+    }
+}

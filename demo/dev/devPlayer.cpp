@@ -3,6 +3,8 @@
 #include "commandInput.h"
 #include "liveReload.h"
 #include "readout.h"
+#include "timeline.h"
+#include "timelinePanel.h"
 
 #include "kelvandrixScene.h"
 
@@ -10,6 +12,7 @@
 #include "vroEngine.h"
 #include "vroFSQuad.h"
 #include "vroGpuTimer.h"
+#include "vroImGuiLayer.h"
 #include "vroTimer.h"
 #include "vroWindow.h"
 
@@ -21,24 +24,21 @@
 
 namespace {
 
-const char* partName(float value)
-{
-    // A value beyond int, such as 1e30 in the track text, picks no scene.
-    switch (truncateTrackValue(value).value_or(-1)) {
-    case 0: return "titles";
-    case 1: return "cubes";
-    case 2: return "greetings";
-    case 3: return "pyramids";
-    case 9: return "closing";
-    default: return "background";
-    }
-}
-
 // The command a key stands for; empty for keys without one.
 std::string commandOfKey(int key, int mods)
 {
     const bool shift = (mods & GLFW_MOD_SHIFT) != 0;
+    if (mods & GLFW_MOD_CONTROL) {
+        switch (key) {
+        case GLFW_KEY_S: return "save";
+        case GLFW_KEY_Z: return shift ? "redo" : "undo";
+        case GLFW_KEY_R: return "revert";
+        case GLFW_KEY_K: return "keep";
+        default: return {};
+        }
+    }
     switch (key) {
+    case GLFW_KEY_TAB: return "timeline";
     case GLFW_KEY_SPACE: return "pause";
     case GLFW_KEY_LEFT: return shift ? "bar -1" : "beat -1";
     case GLFW_KEY_RIGHT: return shift ? "bar 1" : "beat 1";
@@ -79,6 +79,7 @@ DevPlayer::DevPlayer(const DevOptions& options)
     gpuTimer = std::make_unique<vroGpuTimer>();
     glfwSetWindowUserPointer(engine.window->getHandle(), this);
     glfwSetKeyCallback(engine.window->getHandle(), onKey);
+    openTimeline();
     if (options.startSeconds > engine.audio->GetLength())
         std::fprintf(stderr, "dev: --start %.3f s is past the end of the music (%.3f s): holding its last frame\n",
                      options.startSeconds, engine.audio->GetLength());
@@ -86,12 +87,30 @@ DevPlayer::DevPlayer(const DevOptions& options)
         transport->SeekSeconds(options.startSeconds);
 }
 
-// The GL owners go before the production's engine and its context.
+// The GL owners go before the production's engine and its context; ImGui
+// gives the window back its own callbacks before they go too.
 DevPlayer::~DevPlayer()
 {
+    panel.reset();
+    imgui.reset();
     glfwSetKeyCallback(production.getEngine().window->getHandle(), nullptr);
     readout.reset();
     gpuTimer.reset();
+}
+
+// The track text of the source folder, edited in the timeline, which then
+// decides whether a save of the file is taken.
+void DevPlayer::openTimeline()
+{
+    vroEngine& engine = production.getEngine();
+    const std::vector<std::string> files = reload->getTrackFiles();
+    if (files.size() != 1)
+        return;
+    // ImGui's input callbacks go in front of the player's, which stay.
+    imgui = std::make_unique<vroImGuiLayer>(*engine.window);
+    timeline = std::make_unique<Timeline>(*engine.audio, files[0], [this] { reload->ApplyTracks(); });
+    reload->setTrackTextHandler([this] { timeline->FileChanged(); });
+    panel = std::make_unique<TimelinePanel>(*timeline, *transport);
 }
 
 void DevPlayer::onKey(GLFWwindow* window, int key, int, int action, int mods)
@@ -101,9 +120,17 @@ void DevPlayer::onKey(GLFWwindow* window, int key, int, int action, int mods)
     if (action != GLFW_PRESS && !(action == GLFW_REPEAT && isArrow))
         return;
     auto* player = static_cast<DevPlayer*>(glfwGetWindowUserPointer(window));
+    // Keys typed into a field of the timeline are the field's; a hidden
+    // panel's field takes none.
+    if (player && player->timelineShown && player->imgui->isTyping())
+        return;
+    if (player && player->timelineShown && action == GLFW_PRESS && TimelinePanel::isPanelKey(key, mods)) {
+        player->pressed.push_back({{}, key, mods});
+        return;
+    }
     const std::string command = commandOfKey(key, mods);
     if (player && !command.empty())
-        player->pressed.push_back(command);
+        player->pressed.push_back({command});
 }
 
 void DevPlayer::Run()
@@ -138,10 +165,18 @@ bool DevPlayer::DrawFrame()
 
     const auto start = std::chrono::steady_clock::now();
     transport->BeginFrame();
+    // The panel's edits and seeks come before the production reads its
+    // tracks, so that this very frame shows them; it is drawn over it.
+    if (timelineShown) {
+        imgui->BeginFrame();
+        panel->Build();
+    }
     readout->setText(describe());
     gpuTimer->Begin();
     production.RunFrame();
     readout->Draw(*engine.quad);
+    if (timelineShown)
+        imgui->Render();
     gpuTimer->End();
     measure(std::chrono::steady_clock::now() - start);
     return true;
@@ -150,8 +185,12 @@ bool DevPlayer::DrawFrame()
 void DevPlayer::runPendingCommands()
 {
     // Keys act at once: a script waiting "frames N" does not hold up Escape.
-    for (const std::string& key : pressed)
-        Execute(key);
+    for (const KeyPress& key : pressed) {
+        if (!key.command.empty())
+            Execute(key.command);
+        else if (timelineShown)
+            panel->Press(key.key, key.mods);
+    }
     pressed.clear();
     if (framesToWait > 0) {
         --framesToWait;
@@ -179,6 +218,8 @@ void DevPlayer::measure(std::chrono::steady_clock::duration cpu)
 
 bool DevPlayer::Execute(const std::string& line)
 {
+    if (const std::optional<bool> done = executeTimeline(line))
+        return *done;
     std::istringstream words(line);
     std::string command, argument, extra;
     words >> command >> argument >> extra;
@@ -227,6 +268,29 @@ bool DevPlayer::Execute(const std::string& line)
     return false;
 }
 
+std::optional<bool> DevPlayer::executeTimeline(const std::string& line)
+{
+    std::istringstream in(line);
+    std::vector<std::string> words;
+    for (std::string word; in >> word;)
+        words.push_back(word);
+    if (words.empty() || !Timeline::isCommand(words[0]))
+        return std::nullopt;
+    std::string problem = "no track text to edit: the timeline needs a source folder with one";
+    if (timeline && words[0] == "timeline") {
+        problem = words.size() == 1 ? "" : "usage: timeline, without arguments";
+        timelineShown = timelineShown != problem.empty();
+        if (!timelineShown)
+            panel->Hide();
+    } else if (timeline) {
+        problem = timeline->Execute(words);
+    }
+    if (problem.empty())
+        return true;
+    std::fprintf(stderr, "dev: %s: %s\n", words[0].c_str(), problem.c_str());
+    return false;
+}
+
 std::string DevPlayer::describe()
 {
     vroAudio& audio = *production.getEngine().audio;
@@ -249,5 +313,7 @@ std::string DevPlayer::describe()
     }
     if (reload->isRenderingMusic())
         out += "music: rendering the score\n";
+    if (timeline)
+        out += timeline->describe();
     return out + reload->getErrors();
 }

@@ -13,7 +13,10 @@
 class CommandInput;
 class LiveReload;
 class Readout;
+class Timeline;
+class TimelinePanel;
 class vroGpuTimer;
+class vroImGuiLayer;
 
 // The production played for its makers: the same Production and scene
 // script, plus live reload, a transport and a read-out over the picture.
@@ -44,12 +47,20 @@ public:
     Transport& getTransport() { return *transport; }
     Readout& getReadout() { return *readout; }
     LiveReload& getLiveReload() { return *reload; }
+    // Null when the source folder has no single track text to edit.
+    Timeline* getTimeline() { return timeline.get(); }
+    // With the timeline only.
+    TimelinePanel& getTimelinePanel() { return *panel; }
+    vroImGuiLayer& getImGuiLayer() { return *imgui; }
     // The read-out's text as of the last frame.
     std::string describe();
 
 private:
     static void onKey(struct GLFWwindow* window, int key, int scancode, int action, int mods);
     void runPendingCommands();
+    void openTimeline();
+    // Nothing for a line that is no timeline command.
+    std::optional<bool> executeTimeline(const std::string& line);
     void measure(std::chrono::steady_clock::duration cpu);
 
     // Opened before the production opens its window: a closed standard
@@ -60,7 +71,18 @@ private:
     std::unique_ptr<LiveReload> reload;
     std::unique_ptr<Readout> readout;
     std::unique_ptr<vroGpuTimer> gpuTimer;
-    std::vector<std::string> pressed; // keys since the last frame
+    std::unique_ptr<Timeline> timeline;
+    std::unique_ptr<vroImGuiLayer> imgui;
+    std::unique_ptr<TimelinePanel> panel;
+    bool timelineShown = false;
+    // Keys since the last frame, in order: a command, or (command empty) a
+    // key of the timeline panel's.
+    struct KeyPress {
+        std::string command;
+        int key = 0;
+        int mods = 0;
+    };
+    std::vector<KeyPress> pressed;
     std::vector<std::string> queued;  // command lines waiting for the next frame
     int framesToWait = 0;
     bool quitting = false;

@@ -83,7 +83,7 @@ LiveReload::LiveReload(vroEngine& engine, const std::string& sourceDir) : engine
         tracks = std::make_unique<TrackReload>(*engine.audio, trackFiles);
         for (const std::string& file : trackFiles)
             watcher.watch(file);
-        applyTracks();
+        ApplyTracks();
     }
     // The build renders the score named after the tune (tolvenmark.score to
     // tolvenmark.mp3); another score beside it is not the production's music.
@@ -105,7 +105,7 @@ void LiveReload::Poll()
         if (texturePaths.count(path))
             textureChanged(texturePaths[path]);
         if (tracks && std::count(tracks->getFiles().begin(), tracks->getFiles().end(), path))
-            applyTracks();
+            trackTextHandler ? trackTextHandler() : ApplyTracks();
         if (music && path == scoreFile)
             music->Request(scoreFile);
     }
@@ -144,7 +144,7 @@ void LiveReload::textureChanged(const std::string& file)
     record("texture " + file, replaced ? "" : file + ": not loaded, the old picture stays\n", nullptr);
 }
 
-void LiveReload::applyTracks()
+void LiveReload::ApplyTracks()
 {
     const std::string problems = tracks->Apply();
     record("tracks", problems, "tracks");
@@ -152,6 +152,11 @@ void LiveReload::applyTracks()
         return;
     std::fprintf(stderr, "tracks: replaced from the track text\n");
     record("unread tracks", tracks->getUnread(), "tracks");
+}
+
+std::vector<std::string> LiveReload::getTrackFiles() const
+{
+    return tracks ? tracks->getFiles() : std::vector<std::string>{};
 }
 
 void LiveReload::record(const std::string& what, const std::string& problems, const char* tag)

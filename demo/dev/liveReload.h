@@ -4,6 +4,7 @@
 #include "trackReload.h"
 #include "vroFileWatcher.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -29,18 +30,25 @@ public:
     // The messages of what currently fails, one per line.
     std::string getErrors() const;
     bool isRenderingMusic() { return music && music->isBusy(); }
+    // The track texts of the source folder; none without one.
+    std::vector<std::string> getTrackFiles() const;
+    // From now on a saved track text goes to the handler, which decides
+    // whether to take it (with ApplyTracks), instead of being compiled at once.
+    void setTrackTextHandler(std::function<void()> handler) { trackTextHandler = std::move(handler); }
+    // Compiles the track texts into the tracks, as a save of them does.
+    void ApplyTracks();
 
 private:
     void shaderChanged(const std::string& path);
     // Programs that did not build at loading: on the read-out as after a save.
     void recordBrokenPrograms();
     void textureChanged(const std::string& file);
-    void applyTracks();
     void record(const std::string& what, const std::string& problems, const char* tag);
 
     vroEngine& engine;
     vroFileWatcher watcher;
     std::unique_ptr<TrackReload> tracks;
+    std::function<void()> trackTextHandler;
     std::unique_ptr<MusicReload> music;
     std::string scoreFile;
     std::map<std::string, std::string> shaderPaths;  // watched path -> file name

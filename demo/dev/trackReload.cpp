@@ -16,6 +16,17 @@ constexpr size_t kShownProblems = 20;
 
 } // namespace
 
+std::optional<std::string> readTextFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::error_code ignored;
+    if (!in || std::filesystem::is_directory(path, ignored))
+        return std::nullopt;
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
 TrackReload::TrackReload(vroAudio& audio, std::vector<std::string> files) : audio(audio), files(std::move(files))
 {
 }
@@ -25,16 +36,13 @@ std::string TrackReload::Apply()
     TrackText text;
     std::vector<std::string> errors;
     for (const std::string& file : files) {
-        std::ifstream in(file, std::ios::binary);
-        // A folder opens, and reads as an empty text that would empty every track.
-        std::error_code ignored;
-        if (!in || std::filesystem::is_directory(file, ignored)) {
+        // A folder opens, and would read as an empty text that empties every track.
+        const std::optional<std::string> content = readTextFile(file);
+        if (!content) {
             errors.push_back(file + ": cannot read");
             continue;
         }
-        std::ostringstream content;
-        content << in.rdbuf();
-        text.parse(file, content.str(), errors);
+        text.parse(file, *content, errors);
     }
     std::string problems;
     for (size_t i = 0; i < errors.size() && i < kShownProblems; ++i)

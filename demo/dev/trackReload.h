@@ -1,9 +1,14 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 class vroAudio;
+
+// The bytes of a text file; nothing for a file that cannot be read, or a
+// folder, which would read as an empty text.
+std::optional<std::string> readTextFile(const std::string& path);
 
 // The track text files of the source folder, compiled with synctrack's own
 // parser into the keys of every registered track at once.

@@ -46,8 +46,9 @@ bool fitsRow(int64_t row)
     return row >= INT32_MIN && row <= INT32_MAX;
 }
 
-// An empty result means the row parsed into row.
-std::string parseRow(const std::string& text, int32_t& row)
+} // namespace
+
+std::string TrackText::parseRow(const std::string& text, int32_t& row)
 {
     const size_t firstColon = text.find(':');
     if (firstColon == std::string::npos) {
@@ -79,7 +80,7 @@ std::string parseRow(const std::string& text, int32_t& row)
     return {};
 }
 
-std::string parseValue(const std::string& text, float& value)
+std::string TrackText::parseValue(const std::string& text, float& value)
 {
     char* end = nullptr;
     value = std::strtof(text.c_str(), &end);
@@ -90,7 +91,7 @@ std::string parseValue(const std::string& text, float& value)
     return {};
 }
 
-std::string parseKind(const std::string& text, sync_key_kind& kind)
+std::string TrackText::parseKind(const std::string& text, sync_key_kind& kind)
 {
     for (int k = SYNC_KEY_STEP; k <= SYNC_KEY_RAMP; ++k) {
         if (text == kKindNames[k]) {
@@ -101,7 +102,7 @@ std::string parseKind(const std::string& text, sync_key_kind& kind)
     return "unknown kind \"" + text + "\" (step, linear, smooth or ramp)";
 }
 
-std::string formatRow(int32_t row)
+std::string TrackText::formatRow(int32_t row)
 {
     if (row < 0)
         return std::to_string(row);
@@ -109,8 +110,7 @@ std::string formatRow(int32_t row)
         + std::to_string(row % kRowsPerBeat);
 }
 
-// The shortest text that reads back as the same float.
-std::string formatValue(float value)
+std::string TrackText::formatValue(float value)
 {
     char text[32];
     for (int precision = 1; precision <= 9; ++precision) {
@@ -121,6 +121,14 @@ std::string formatValue(float value)
     }
     return text;
 }
+
+const char* TrackText::kindName(sync_key_kind kind)
+{
+    assert(kind >= SYNC_KEY_STEP && kind <= SYNC_KEY_RAMP);
+    return kKindNames[kind];
+}
+
+namespace {
 
 // Columns keep each line readable on its own; a line's width never depends
 // on another line, so a changed key changes one line of a diff.
@@ -154,7 +162,7 @@ void TrackText::parseLine(const std::vector<std::string>& words, const std::stri
                           std::vector<std::string>& errors)
 {
     if (words[0] == "track" && words.size() == 2)
-        startTrack(words[1], where, errors);
+        startTrack(words[1], where, line, errors);
     else if (words[0] == "track")
         errors.push_back(where + ": expected \"track NAME\" with a name free of spaces");
     else if (words.size() == 3)
@@ -163,7 +171,8 @@ void TrackText::parseLine(const std::vector<std::string>& words, const std::stri
         errors.push_back(where + ": expected \"track NAME\" or \"ROW VALUE KIND\"");
 }
 
-void TrackText::startTrack(const std::string& name, const std::string& where, std::vector<std::string>& errors)
+void TrackText::startTrack(const std::string& name, const std::string& where, int line,
+                           std::vector<std::string>& errors)
 {
     if (!isValidName(name))
         errors.push_back(where + ": bad track name \"" + name + "\" (letters, digits, '_', '-' and '.')");
@@ -173,7 +182,7 @@ void TrackText::startTrack(const std::string& name, const std::string& where, st
                                     [&name](const TextTrack& track) { return track.name == name; });
     if (first != parsed.end())
         errors.push_back(where + ": track \"" + name + "\" is already defined at " + first->origin);
-    parsed.push_back(TextTrack{name, where, {}});
+    parsed.push_back(TextTrack{name, where, line, {}, {}});
     previousKey = KeyLine{};
     inTrack = true;
 }
@@ -200,6 +209,7 @@ void TrackText::addKey(const std::vector<std::string>& words, const std::string&
         return;
     }
     keys.push_back(key);
+    parsed.back().keyLines.push_back(line);
     previousKey = KeyLine{words[0], line};
 }
 
@@ -211,8 +221,7 @@ std::string TrackText::format(const std::string& name, const sync_key* keys, int
         padTo(line, 12);
         line += formatValue(keys[i].value);
         padTo(line, 26);
-        assert(keys[i].kind >= SYNC_KEY_STEP && keys[i].kind <= SYNC_KEY_RAMP);
-        line += kKindNames[keys[i].kind];
+        line += kindName(keys[i].kind);
         text += line + "\n";
     }
     return text;

@@ -19,7 +19,9 @@
 struct TextTrack {
     std::string name;
     std::string origin; // "file:line" of its "track" line
+    int line = 0;       // the number of that line, from 1
     std::vector<sync_key> keys;
+    std::vector<int> keyLines; // the line number of each key
 };
 
 class TrackText {
@@ -38,6 +40,17 @@ public:
     // Letters, digits, '_', '-' and '.': safe inside a file name.
     static bool isValidName(const std::string& name);
 
+    // The pieces of a key line, for programs that edit keys. The parsers
+    // return an empty string when they took the text, else what is wrong.
+    static std::string parseRow(const std::string& text, int32_t& row);
+    static std::string parseValue(const std::string& text, float& value);
+    static std::string parseKind(const std::string& text, sync_key_kind& kind);
+    // BAR:BEAT:ROW, a plain number when negative.
+    static std::string formatRow(int32_t row);
+    // The shortest text that reads back as the same float.
+    static std::string formatValue(float value);
+    static const char* kindName(sync_key_kind kind);
+
 private:
     struct KeyLine {
         std::string rowText;
@@ -46,7 +59,7 @@ private:
 
     void parseLine(const std::vector<std::string>& words, const std::string& where, int line,
                    std::vector<std::string>& errors);
-    void startTrack(const std::string& name, const std::string& where, std::vector<std::string>& errors);
+    void startTrack(const std::string& name, const std::string& where, int line, std::vector<std::string>& errors);
     void addKey(const std::vector<std::string>& words, const std::string& where, int line,
                 std::vector<std::string>& errors);
 

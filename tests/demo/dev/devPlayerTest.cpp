@@ -5,7 +5,12 @@
 #include "devPlayer.h"
 #include "liveReload.h"
 #include "readout.h"
+#include "timeline.h"
+#include "timelinePanel.h"
 #include "transport.h"
+
+#include "commands.h"
+#include "sync.h"
 
 #include "vroAudio.h"
 #include "vroEngine.h"
@@ -23,6 +28,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <sstream>
 #include <thread>
 
 #include <GLFW/glfw3.h>
@@ -465,6 +471,251 @@ TEST_F(DevPlayerTest, TheReadoutIsDrawnFromTheDebugOverlayOverTheFinishedFrame)
     frames(30);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_LE(player->getReadout().getLayouts() - before, seconds / 0.25 + 1.0);
+}
+
+// What the sync player evaluates on the production's own track at a row.
+double trackValue(vroAudio& audio, const char* name, double row)
+{
+    return sync_get_val(audio.getSyncTrack(name), row);
+}
+
+TEST_F(DevPlayerTest, TimelineCommandsEditTheTracksAtOnceAndUndoAndRedoRestoreThem)
+{
+    start();
+    ASSERT_TRUE(player->Execute("pause"));
+    ASSERT_TRUE(player->Execute("seek-bar 0"));
+    ASSERT_TRUE(player->Execute("beat 3")); // row 24: between the keys of bar 0 and bar 1
+    frames(1);
+    const auto smooth = [](double t) { return t * t * (3 - 2 * t); };
+    // shader_A starts as 0.5 held to row 32, then 1.0.
+    const struct {
+        const char* command;
+        std::vector<std::pair<double, double>> values; // row -> value
+    } steps[] = {
+        {"key-set shader_A 16 0.75 linear", {{8, 0.5}, {16, 0.75}, {24, 0.875}, {32, 1.0}}},
+        {"key-move shader_A 1:0:0 40", {{24, 0.75 + 0.25 * 8 / 24}, {32, 0.75 + 0.25 * 16 / 24}, {40, 1.0}}},
+        {"key-set shader_A 0:2:0 0.75 smooth", {{24, 0.75 + 0.25 * smooth(8.0 / 24)}, {40, 1.0}}},
+        {"key-delete shader_A 0:2:0", {{16, 0.5}, {24, 0.5}, {39, 0.5}, {40, 1.0}}},
+    };
+    std::vector<std::vector<double>> before;
+    const auto valuesNow = [&](const std::vector<std::pair<double, double>>& values) {
+        std::vector<double> now;
+        for (const auto& value : values)
+            now.push_back(trackValue(audio(), "shader_A", value.first));
+        return now;
+    };
+    for (const auto& step : steps) {
+        before.push_back(valuesNow(step.values));
+        ASSERT_TRUE(player->Execute(step.command)) << step.command;
+        frames(1);
+        for (const auto& [row, value] : step.values)
+            EXPECT_NEAR(trackValue(audio(), "shader_A", row), value, 1e-6) << step.command << " at row " << row;
+        EXPECT_NEAR(audio().getSyncValue("shader_A"), trackValue(audio(), "shader_A", transport().getRow()), 1e-6)
+            << "the frame reads the edited track";
+    }
+
+    // Nothing of a command that cannot be done is done; each says why in one line.
+    const std::string text = player->getTimeline()->getDocument().text();
+    for (const char* refused : {"key-move shader_A 0 1:1:0", "key-set shader_a 0 1", "key-set shader_A 0 abc",
+                                "key-set shader_A 99999 1", "key-delete shader_A 3", "key-set shader_A 0 1 curly",
+                                "key-move shader_A 0", "undo now"}) {
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(player->Execute(refused)) << refused;
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(said.rfind("dev: ", 0), 0u) << said;
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    }
+    EXPECT_EQ(player->getTimeline()->getDocument().text(), text);
+
+    for (size_t i = std::size(steps); i-- > 0;) {
+        ASSERT_TRUE(player->Execute("undo"));
+        frames(1);
+        EXPECT_EQ(valuesNow(steps[i].values), before[i]) << "undoing " << steps[i].command;
+    }
+    EXPECT_EQ(player->getTimeline()->getDocument().text(), kTracks);
+    for (const auto& step : steps) {
+        ASSERT_TRUE(player->Execute("redo"));
+        frames(1);
+        for (const auto& [row, value] : step.values)
+            EXPECT_NEAR(trackValue(audio(), "shader_A", row), value, 1e-6) << "redoing " << step.command;
+    }
+}
+
+// The saved text, built into the production's track files, plays what the
+// timeline played; the player's own save is no outside change, and an
+// outside change over unsaved edits waits for the user's choice.
+TEST_F(DevPlayerTest, SavedEditsBuildIntoWhatPlayedAndOutsideChangesWaitForAChoice)
+{
+    start();
+    ASSERT_TRUE(player->Execute("pause"));
+    for (const char* edit : {"key-set part 1:2:0 2", "key-move part 2:0:0 2:1:0", "key-set shader_A 0 0.25 ramp",
+                             "key-set bg_v 3:0:0 0.5 smooth"})
+        ASSERT_TRUE(player->Execute(edit)) << edit;
+    EXPECT_NE(player->describe().find("unsaved changes"), std::string::npos) << player->describe();
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(player->Execute("save"));
+    frames(10);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said.find("tracks: replaced"), std::string::npos) << "the own save is not reloaded: " << said;
+    EXPECT_EQ(player->describe().find("unsaved changes"), std::string::npos);
+    EXPECT_TRUE(player->getTimeline()->getDocument().canUndo()) << "the history stays";
+
+    // Each edit on its own line; new keys beside their neighbours, shaped like them.
+    EXPECT_EQ(readFile(source.file("tracks/kelvandrix.tracks")),
+              "track part\n0:0:0 1 step\n1:2:0 2 step\n2:1:0 3 step\n4:0:0 9 step\n"
+              "track shader_A\n0:0:0 0.25 ramp\n1:0:0 1.0 step\n"
+              "track bg_v\n0:0:0 1 step\n3:0:0 0.5 smooth\n");
+
+    TempDir built;
+    std::ostringstream out, err;
+    ASSERT_EQ(runSynctrack({"build", source.file("tracks/kelvandrix.tracks").string(), "--base", "k", "--out",
+                            built.path().string()},
+                           out, err),
+              kStatusDone)
+        << err.str();
+    sync_player* device = sync_create_device((built.path() / "k").string().c_str());
+    for (const char* name : {"part", "shader_A", "bg_v"}) {
+        testing::internal::CaptureStdout();
+        const sync_track* files = sync_get_track(device, name);
+        testing::internal::GetCapturedStdout();
+        for (double row = -4.0; row < 140.0; row += 0.25)
+            EXPECT_EQ(sync_get_val(files, row), trackValue(audio(), name, row)) << name << " at row " << row;
+    }
+    sync_destroy_device(device);
+
+    // An outside change over unsaved edits: kept, the next save overwrites it.
+    ASSERT_TRUE(player->Execute("key-set shader_A 0 0.125"));
+    source.write("tracks/kelvandrix.tracks", kTracks);
+    ASSERT_TRUE(framesUntil([&] { return player->getTimeline()->hasConflict(); }));
+    EXPECT_NE(player->describe().find("changed on disk"), std::string::npos) << player->describe();
+    EXPECT_EQ(trackValue(audio(), "shader_A", 0.0), 0.125) << "nothing is merged meanwhile";
+    ASSERT_TRUE(player->Execute("keep"));
+    ASSERT_TRUE(player->Execute("save"));
+    frames(5);
+    EXPECT_EQ(readFile(source.file("tracks/kelvandrix.tracks")), player->getTimeline()->getDocument().text());
+    EXPECT_NE(readFile(source.file("tracks/kelvandrix.tracks")), kTracks);
+
+    // Taken: the edits go, and come back with undo.
+    ASSERT_TRUE(player->Execute("key-set shader_A 0 0.0625"));
+    source.write("tracks/kelvandrix.tracks", kTracks);
+    ASSERT_TRUE(framesUntil([&] { return player->getTimeline()->hasConflict(); }));
+    ASSERT_TRUE(player->Execute("revert"));
+    frames(1);
+    EXPECT_EQ(player->getTimeline()->getDocument().text(), kTracks);
+    EXPECT_EQ(trackValue(audio(), "shader_A", 0.0), 0.5);
+    ASSERT_TRUE(player->Execute("undo"));
+    frames(1);
+    EXPECT_EQ(trackValue(audio(), "shader_A", 0.0), 0.0625);
+
+    // A broken text is taken read-only, its error on the read-out.
+    ASSERT_TRUE(player->Execute("revert"));
+    source.write("tracks/kelvandrix.tracks", "track shader_A\n0:0:0 0.75 step\n1:0:0 oops step\n");
+    ASSERT_TRUE(framesUntil([&] { return player->getTimeline()->getDocument().isReadOnly(); }));
+    EXPECT_NE(player->describe().find("kelvandrix.tracks:3: bad value"), std::string::npos) << player->describe();
+    EXPECT_NE(player->describe().find("read-only"), std::string::npos) << player->describe();
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(player->Execute("key-set shader_A 0 1"));
+    testing::internal::GetCapturedStderr();
+}
+
+// The panel at bar 8: the playhead, red, stands on bar 8's line across the
+// ruler, and the grey lines of bars 9 and 10 follow a bar's width apart.
+TEST_F(DevPlayerTest, ThePanelsPlayheadStandsOverTheBarOfTheMusicTime)
+{
+    start();
+    ASSERT_TRUE(player->Execute("pause"));
+    ASSERT_TRUE(player->Execute("readout"));
+    ASSERT_TRUE(player->Execute("seek-bar 8"));
+    ASSERT_TRUE(player->Execute("timeline"));
+    frames(2);
+    const TimelinePanel& panel = player->getTimelinePanel();
+    frames(1);
+    // Near the ruler's top, above its beat ticks; GL counts rows from the bottom.
+    const int y = kHeight - 1 - static_cast<int>(panel.getRulerTop()) - 4;
+    const auto rowOfPixels = [&] {
+        EXPECT_TRUE(player->DrawFrame());
+        const std::vector<std::uint8_t> frame = readPixels(kWidth, kHeight);
+        player->Present();
+        std::vector<glm::u8vec4> row;
+        for (int x = 0; x < kWidth; ++x)
+            row.emplace_back(frame[static_cast<size_t>((y * kWidth + x) * 4)],
+                             frame[static_cast<size_t>((y * kWidth + x) * 4 + 1)],
+                             frame[static_cast<size_t>((y * kWidth + x) * 4 + 2)], 255);
+        return row;
+    };
+    const auto red = [](const glm::u8vec4& pixel) { return pixel.x > 200 && pixel.y < 80 && pixel.z < 80; };
+    const std::vector<glm::u8vec4> pixels = rowOfPixels();
+    const int playX = static_cast<int>(std::floor(panel.xOfRow(8 * 32)));
+    EXPECT_TRUE(red(pixels[playX]) || red(pixels[playX + 1])) << "at x " << playX;
+    EXPECT_LE(std::count_if(pixels.begin(), pixels.end(), red), 3) << "one playhead";
+    // Bar lines are lighter than the lane between them.
+    for (int bar : {9, 10}) {
+        const int x = static_cast<int>(std::floor(panel.xOfRow(bar * 32.0)));
+        const int between = static_cast<int>(std::floor(panel.xOfRow(bar * 32.0 + 20.0)));
+        EXPECT_GT(std::max(pixels[x].x, pixels[x + 1].x), pixels[between].x + 10) << "bar " << bar;
+    }
+    ASSERT_TRUE(player->Execute("timeline"));
+    EXPECT_FALSE(red(rowOfPixels()[playX])) << "hidden, the picture shows";
+}
+
+// The panel's edits of a selection: a drag stops short of the keys that
+// stay and of the tune's ends, is one undo step, and moves values with the
+// rows; the kind cycles, and copies paste at a row.
+TEST_F(DevPlayerTest, TheSelectionDragsWithinItsNeighboursAsOneStep)
+{
+    start();
+    Timeline& timeline = *player->getTimeline();
+    const int part = timeline.getDocument().findTrack("part");
+    const auto rows = [&] {
+        std::vector<int32_t> found;
+        for (const sync_key& key : timeline.getDocument().tracks()[static_cast<size_t>(part)].keys)
+            found.push_back(key.row);
+        return found;
+    };
+    const struct {
+        std::set<Timeline::KeyRef> selected;
+        int32_t drag;
+        std::vector<int32_t> rows;
+    } drags[] = {
+        {{{part, 64}}, 100, {0, 127, 128}},
+        {{{part, 64}}, -100, {0, 1, 128}},
+        {{{part, 64}, {part, 128}}, 5, {0, 69, 133}},
+        {{{part, 64}, {part, 128}}, 1000000, {0, timeline.lastRow() - 64, timeline.lastRow()}},
+        {{{part, 0}, {part, 64}, {part, 128}}, -3, {0, 64, 128}},
+    };
+    for (const auto& drag : drags) {
+        timeline.getSelection() = drag.selected;
+        timeline.beginDrag();
+        timeline.dragTo(drag.drag / 2, 0.0f);
+        timeline.dragTo(drag.drag, 0.0f);
+        timeline.endDrag();
+        EXPECT_EQ(rows(), drag.rows) << "drag by " << drag.drag;
+        EXPECT_EQ(trackValue(audio(), "part", drag.rows[1]), 3.0) << "the tracks follow";
+        timeline.undo(); // nothing to undo where nothing could move
+        EXPECT_EQ(rows(), (std::vector<int32_t>{0, 64, 128})) << "one step undoes the drag by " << drag.drag;
+    }
+
+    // A drag in value, then the kind of two keys cycled, in one step each.
+    timeline.getSelection() = {{part, 64}, {part, 128}};
+    timeline.beginDrag();
+    timeline.dragTo(0, 0.5f);
+    timeline.endDrag();
+    EXPECT_EQ(trackValue(audio(), "part", 64), 3.5);
+    EXPECT_EQ(trackValue(audio(), "part", 128), 9.5);
+    timeline.cycleKindOfSelection();
+    EXPECT_EQ(timeline.getDocument().findKey(part, 64)->kind, SYNC_KEY_LINEAR);
+    EXPECT_EQ(trackValue(audio(), "part", 96), 6.5) << "linear from 3.5 to 9.5";
+    ASSERT_TRUE(timeline.undo());
+    EXPECT_EQ(trackValue(audio(), "part", 96), 3.5);
+
+    timeline.getSelection() = {{part, 64}, {part, 128}};
+    timeline.copySelection();
+    timeline.paste(160);
+    EXPECT_EQ(rows(), (std::vector<int32_t>{0, 64, 128, 160, 224}));
+    EXPECT_EQ(trackValue(audio(), "part", 224), 9.5);
+    EXPECT_EQ(timeline.getSelection(), (std::set<Timeline::KeyRef>{{part, 160}, {part, 224}}));
+    timeline.deleteSelection();
+    EXPECT_EQ(rows(), (std::vector<int32_t>{0, 64, 128}));
 }
 
 } // namespace

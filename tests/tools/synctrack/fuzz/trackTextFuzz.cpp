@@ -5,11 +5,14 @@
 // Beyond what the sanitizers catch: every problem is one line naming its
 // line of input, each input line gives at most two problems (a bad name that
 // is also taken), every track's rows ascend, and a well-named track written
-// back in its canonical text parses to the same keys.
+// back in its canonical text parses to the same keys. The same text held
+// for editing writes back byte for byte, also after an edit and its undo.
 
+#include "trackDocument.h"
 #include "trackText.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -38,6 +41,21 @@ void requireRoundTrip(const TextTrack& track)
                 && std::memcmp(&keys[i].value, &track.keys[i].value, sizeof(float)) == 0);
 }
 
+void requireEditableRoundTrip(const std::string& text)
+{
+    TrackDocument document("fuzz.tracks", text);
+    require(document.text() == text);
+    if (document.isReadOnly() || document.tracks().empty())
+        return;
+    const std::vector<sync_key>& keys = document.tracks()[0].keys;
+    if (!keys.empty() && keys.back().row == INT32_MAX)
+        return;
+    const sync_key added{keys.empty() ? 0 : keys.back().row + 1, 0.5f, SYNC_KEY_SMOOTH};
+    require(document.setKey(0, added).empty());
+    require(TrackDocument("fuzz.tracks", document.text()).tracks()[0].keys.back().row == added.row);
+    require(document.undo() && document.text() == text);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -58,5 +76,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (TrackText::isValidName(track.name))
             requireRoundTrip(track);
     }
+    requireEditableRoundTrip(text);
     return 0;
 }
