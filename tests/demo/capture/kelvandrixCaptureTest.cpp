@@ -615,7 +615,8 @@ private:
         const std::string name = "ssh-" + std::to_string(port);
         keys.write(name, "#!/bin/sh\nexec ssh -p " + std::to_string(port) + " -i '" + keys.file("client_key").string()
                              + "' -o BatchMode=yes -o StrictHostKeyChecking=no -o UserKnownHostsFile=/dev/null"
-                               " -o LogLevel=ERROR -o HostName=127.0.0.1 \"$@\"\n");
+                               " -o LogLevel=ERROR -o HostName=127.0.0.1 -o SendEnv=ASAN_OPTIONS"
+                               " -o SendEnv=LSAN_OPTIONS -o SendEnv=UBSAN_OPTIONS \"$@\"\n");
         std::filesystem::permissions(keys.file(name), std::filesystem::perms::owner_all);
         return keys.file(name);
     }
@@ -627,7 +628,9 @@ private:
                                + keys.file("client_key.pub").string() + "\nPidFile "
                                + keys.file(config + ".pid").string()
                                + "\nListenAddress 127.0.0.1\nStrictModes no\nUsePAM no\n"
-                                 "PermitRootLogin prohibit-password\nPasswordAuthentication no\n");
+                                 "PermitRootLogin prohibit-password\nPasswordAuthentication no\n"
+                                 // The sanitizers' settings reach the jobs, as they would a local one.
+                                 "AcceptEnv ASAN_OPTIONS LSAN_OPTIONS UBSAN_OPTIONS\n");
         std::filesystem::create_directories("/run/sshd"); // its privilege separation folder
         const std::vector<std::string> sshd = {"/usr/sbin/sshd", "-D", "-e", "-f", keys.file(config).string(),
                                                "-p", std::to_string(port)};
