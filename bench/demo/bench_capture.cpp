@@ -3,7 +3,7 @@
 // nothing more than presenting them (the baseline), once through the
 // capture: converted to yuv420p on the GPU, read back through pixel buffers
 // and encoded by ffmpeg to H.264.
-// Target: the capture adds under 15 %. Run from the run folder:
+// Target: the capture adds under 30 %. Run from the run folder:
 //   scripts/with-display sh -c 'cd build/test/run && ../bench/demo/bench_capture'
 #include "frameCapture.h"
 #include "frameRange.h"

@@ -79,7 +79,7 @@ test("without autoplay the page waits for a click; a missing shader and a start 
   await browser.waitFor("kelvandrix", (k) => k.state === "playing", 30, "playing");
   await browser.run("window.dispatchEvent(new KeyboardEvent('keydown', { keyCode: 27 }));");
   const playing = await browser.waitFor("kelvandrix", (k) => k.state === "playing" && k.time > 4, 30, "four seconds played");
-  assert.deepEqual(playing.errors, ['shader: cannot read "rm_cubescape.fs"']);
+  assert.deepEqual(playing.errors, ['shader: "cubescape" "rm_cubescape.fs": cannot be read']);
   const notices = await browser.run("return document.getElementById('notices').innerText;");
   assert.match(notices, /^\?start=100 is past the end of the music \(12(\.\d+)? s\); starting at 0$/);
 });
