@@ -69,6 +69,9 @@ int main()
     const PageOptions options = readPageOptions(Page::Query());
     for (const std::string& problem : options.problems)
         Page::Notice(problem);
+    if (options.help)
+        for (const std::string& line : pageOptionsHelp())
+            Page::Notice(line);
     Page::WaitForStart();
     Page::SetState("loading");
     Production production(options.size.x, options.size.y, false);

@@ -27,15 +27,36 @@ void readSize(const std::string& text, PageOptions& options)
                                    + text + "\"; drawing at 1280x720");
 }
 
+bool isOption(const std::string& name)
+{
+    for (const char* option : {"start", "paused", "size", "autoplay", "help"})
+        if (name == option)
+            return true;
+    return false;
+}
+
 } // namespace
+
+std::vector<std::string> pageOptionsHelp()
+{
+    return {"?start=S: start at music second S (default 0)",
+            "?paused: hold the frame at S with the music held, until \"Play from here\" (default: play)",
+            "?size=WxH: draw at W by H pixels, from 1 to 4096 a side (default 1280x720)",
+            "?autoplay: skip the start screen where the browser lets sound play without a click (default: wait for one)",
+            "?help: these lines"};
+}
 
 PageOptions readPageOptions(const std::map<std::string, std::string>& query)
 {
     PageOptions options;
+    for (const auto& [name, value] : query)
+        if (!isOption(name))
+            options.problems.push_back("?" + name + " is not an option of the page (?help lists them)");
     if (const auto start = query.find("start"); start != query.end())
         readStart(start->second, options);
     if (const auto size = query.find("size"); size != query.end())
         readSize(size->second, options);
     options.paused = query.count("paused") != 0;
+    options.help = query.count("help") != 0;
     return options;
 }

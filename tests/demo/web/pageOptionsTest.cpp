@@ -31,6 +31,13 @@ const Case kCases[] = {
      {1280, 720},
      {"?start needs seconds of music, 0 or more, not \"ten\"; starting at 0",
       "?size needs WIDTHxHEIGHT of whole numbers from 1 to 4096, not \"8192x720\"; drawing at 1280x720"}},
+    {"MisspeltNamesAreNamed",
+     {{"strat", "5"}, {"pause", ""}},
+     0.0,
+     false,
+     {1280, 720},
+     {"?pause is not an option of the page (?help lists them)",
+      "?strat is not an option of the page (?help lists them)"}},
 };
 
 class PageOptionsTest : public ::testing::TestWithParam<Case> {};
@@ -49,3 +56,19 @@ INSTANTIATE_TEST_SUITE_P(Queries, PageOptionsTest, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
+
+// Every name the page takes is documented in its help, and taken without a
+// word; ?help asks for the help.
+TEST(PageOptionsHelp, NamesEveryOptionThePageTakes)
+{
+    const std::map<std::string, std::string> everyOption = {
+        {"start", "1"}, {"paused", ""}, {"size", "2x2"}, {"autoplay", ""}, {"help", ""}};
+    const PageOptions options = readPageOptions(everyOption);
+    EXPECT_TRUE(options.problems.empty());
+    EXPECT_TRUE(options.help);
+    std::string help;
+    for (const std::string& line : pageOptionsHelp())
+        help += line + "\n";
+    for (const auto& [name, value] : everyOption)
+        EXPECT_NE(help.find("?" + name), std::string::npos) << name;
+}
