@@ -6,6 +6,7 @@
 #include "sync.h"
 
 #include <algorithm>
+#include <cassert>
 
 double kakRowRate = 0.0;
 
@@ -152,6 +153,14 @@ bool vroAudio::IsOK()
 double vroAudio::getRow()
 {
     return BASS_ChannelBytes2Seconds(stream, BASS_ChannelGetPosition(stream, BASS_POS_BYTE)) * kakRowRate;
+}
+
+void vroAudio::setSyncBase(const std::string& base)
+{
+    assert(syncTracks.empty() && "the tracks' base name comes before the tracks");
+    if (syncDevice)
+        sync_destroy_device(syncDevice);
+    syncDevice = sync_create_device(base.c_str());
 }
 
 void vroAudio::addSyncTrack(std::string name)

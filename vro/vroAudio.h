@@ -56,6 +56,9 @@ public:
     bool IsOK();
     double getRow();
 
+    // Track files are BASE_TRACK.track; the base is set before the first
+    // track is registered.
+    void setSyncBase(const std::string& base);
     void addSyncTrack(std::string name);
     // The named track at the row recorded by the last IsOK; 0.0 for a name
     // never registered.

@@ -14,7 +14,7 @@
 
 namespace {
 
-const std::string tunePath = std::string(KELVANDRIX_SOURCE_DIR) + "/data/music/tolvenmark.score";
+const std::string tunePath = std::string(KELVANDRIX_SOURCE_DIR) + "/productions/kelvandrix/music/tolvenmark.score";
 
 void renderScore(benchmark::State& state, const synth::Score& score)
 {

@@ -14,7 +14,7 @@ import { openChromium, serveFolder } from "../../tests/support/headlessChromium.
 const usage = `usage: node bench/web/bench_page.mjs [options] [NATIVE_BUILD]
 Times the page in build/web/ against the desktop's bench_frame, on a display
 (scripts/with-display gives one); figures on standard output.
-  NATIVE_BUILD      native build folder with bench/demo/bench_frame and run/ (default build/release)
+  NATIVE_BUILD      native build folder with bench/programs/bench_frame and run/ (default build/release)
   --page DIR        the page's folder (default build/web)
   --rounds N        page and desktop alternate N times per part (default 2)
   --seconds S       frames sampled per part and round, in seconds of real time (default 4)
@@ -80,7 +80,7 @@ function readOptions(argv) {
     seconds: positiveNumber(values.seconds ?? "4", "--seconds"),
     opens: positiveNumber(values.opens ?? "5", "--opens", true),
     page: path.dirname(existing(path.join(page, "index.html"), "page (scripts/build-web)")),
-    benchFrame: existing(path.join(native, "bench/demo/bench_frame"), "bench_frame (a build with -DKELVANDRIX_BENCH=ON)"),
+    benchFrame: existing(path.join(native, "bench/programs/bench_frame"), "bench_frame (a build with -DKELVANDRIX_BENCH=ON)"),
     runFolder: existing(path.join(native, "run"), "run folder"),
     csv: values.csv,
   };

@@ -9,7 +9,7 @@
 
 namespace synth {
 
-// Reads the plain-text score format described in data/music/README.md.
+// Reads the plain-text score format described in tools/synth/README.md.
 // Problems are collected, not thrown: each is one line "file:line: message",
 // and a score with any problem is not returned at all.
 class ScoreParser {

@@ -11,7 +11,7 @@ namespace {
 
 const char* const kUsage =
     "usage: synth SCORE OUT.wav\n"
-    "Renders the plain-text score SCORE (format: data/music/README.md) to OUT.wav,\n"
+    "Renders the plain-text score SCORE (format: tools/synth/README.md) to OUT.wav,\n"
     "16-bit stereo at 44.1 kHz; the same score gives the same bytes on every machine.\n"
     "  --help  this text\n"
     "Exit status: 0 written, 1 the score has problems (one line each on standard\n"

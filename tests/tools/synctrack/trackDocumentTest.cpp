@@ -31,7 +31,7 @@ std::string crlf(std::string text)
 TEST(TrackDocument, AnUnchangedTextIsWrittenBackByteForByte)
 {
     const std::string production =
-        testing_support::readFile(std::string(KELVANDRIX_SOURCE_DIR) + "/data/tracks/kelvandrix.tracks");
+        testing_support::readFile(std::string(KELVANDRIX_SOURCE_DIR) + "/productions/kelvandrix/tracks/kelvandrix.tracks");
     for (const std::string& text : {production, std::string(kOdd), crlf(kOdd), "\xEF\xBB\xBF" + crlf(kOdd),
                                     std::string("track a\n0 1 step"), std::string()}) {
         const TrackDocument document("t.tracks", text);

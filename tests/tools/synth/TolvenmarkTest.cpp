@@ -17,7 +17,7 @@ namespace {
 
 std::string tuneScore()
 {
-    return (testing_support::sourceDir() / "data" / "music" / "tolvenmark.score").string();
+    return (testing_support::sourceDir() / "productions" / "kelvandrix" / "music" / "tolvenmark.score").string();
 }
 
 } // namespace

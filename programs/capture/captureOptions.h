@@ -1,0 +1,33 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+struct vroDeclaration;
+
+// What one capture is asked to do, as read from the command line.
+struct CaptureOptions {
+    double fps = 60.0;
+    int width = 0; // the declared size unless --size says otherwise
+    int height = 0;
+    double from = 0.0;
+    std::optional<double> to; // the end of the tune when not given
+    std::string out; // NAME.mp4 for production NAME unless --out says otherwise
+    bool audio = true;
+    bool audioOnly = false;
+    int crf = 18;
+    bool stats = false;
+    std::string statsCsv; // empty: the table only
+    bool help = false;
+
+    // A name ending in '/' asks for a folder of numbered pictures.
+    bool writesPictures() const { return !out.empty() && out.back() == '/'; }
+};
+
+// The options, or one line naming what is wrong with them in `error`; the
+// defaults are the declaration's.
+std::optional<CaptureOptions> parseCaptureOptions(int argc, char** argv, const vroDeclaration& declaration,
+                                                  std::string& error);
+
+// Every option with its default, for --help and after a usage error.
+std::string captureUsage(const vroDeclaration& declaration);

@@ -1,0 +1,30 @@
+// NAME-capture: a production rendered off-line to a video with its music,
+// or to numbered pictures. See captureUsage() for the options.
+#include "captureChecks.h"
+#include "captureOptions.h"
+#include "captureRun.h"
+#include "vroProduction.h"
+#include "vroUtils.h"
+
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    // Before anything is opened: the display check and the music file come
+    // before the engine.
+    vroUtils::SettleStandardStreams();
+    const vroDeclaration& declaration = vroProductionDeclaration();
+    std::string error;
+    const auto options = parseCaptureOptions(argc, argv, declaration, error);
+    if (!options) {
+        std::fprintf(stderr, "capture: %s\n%s", error.c_str(), captureUsage(declaration).c_str());
+        return 2;
+    }
+    if (options->help) {
+        std::fputs(captureUsage(declaration).c_str(), stdout);
+        return 0;
+    }
+    if (!checkBeforeLoading(*options))
+        return 1;
+    return runCapture(*options, declaration, vroCreateProduction) ? 0 : 1;
+}
