@@ -16,11 +16,9 @@ vroShow::vroShow(const vroDeclaration& declaration, const Factory& create, int w
     production = create(*engine);
 }
 
-// The production's GL objects go while the engine's context still exists.
-vroShow::~vroShow()
-{
-    production.reset();
-}
+// The production, declared after the engine, goes first: its GL objects go
+// while the engine's context still exists.
+vroShow::~vroShow() = default;
 
 void vroShow::RegisterDeclared(vroEngine& engine, const vroDeclaration& declaration)
 {
