@@ -18,7 +18,7 @@ cmake --build build/test -j"$jobs"
 ./scripts/with-display ctest --test-dir build/test --output-on-failure -j"$jobs"
 
 echo "== the web page in headless Chromium"
-./scripts/build-web build/test
+./scripts/build-web --native build/test
 KELVANDRIX_PAGE=build/web KELVANDRIX_RUN=build/test/run \
   KELVANDRIX_SMALL_DATA=build/test/tests/web/kelvandrix-small-data \
   ./scripts/with-display node --test --test-concurrency=1 tests/web/

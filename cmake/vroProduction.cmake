@@ -229,10 +229,15 @@ function(vro_add_music name run tune)
   add_dependencies(${name}_data ${name}_music)
 endfunction()
 
-# The page's program: NAME.js and NAME.wasm in pages/NAME/ of the build.
-# Its data is packed apart (scripts/build-web), so that one build plays any
-# run folder.
+# The page: index.html with the production's title and name, page.js, and the
+# program NAME.js and NAME.wasm, in pages/NAME/ of the build. Its data is
+# packed apart (scripts/build-web), so that one build plays any run folder.
 function(vro_add_page name)
+  set(NAME ${name})
+  string(REPLACE "&" "&amp;" TITLE "${P_TITLE}")
+  string(REPLACE "<" "&lt;" TITLE "${TITLE}")
+  configure_file(${VRO_PROGRAMS_DIR}/web/index.html ${CMAKE_BINARY_DIR}/pages/${name}/index.html @ONLY)
+  configure_file(${VRO_PROGRAMS_DIR}/web/page.js ${CMAKE_BINARY_DIR}/pages/${name}/page.js COPYONLY)
   add_executable(${name} ${VRO_PROGRAMS_DIR}/web/main.cpp ${VRO_PROGRAMS_DIR}/web/page.cpp)
   target_link_libraries(${name} PRIVATE ${name}_production program_page_options)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/pages/${name})

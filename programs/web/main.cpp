@@ -67,15 +67,17 @@ double startWithinMusic(vroShow& production, double seconds)
 // again whenever the viewer asks.
 int main()
 {
-    const PageOptions options = readPageOptions(Page::Query());
+    const vroDeclaration& declaration = vroProductionDeclaration();
+    const glm::ivec2 declaredSize(declaration.width, declaration.height);
+    const PageOptions options = readPageOptions(Page::Query(), declaredSize);
     for (const std::string& problem : options.problems)
         Page::Notice(problem);
     if (options.help)
-        for (const std::string& line : pageOptionsHelp())
+        for (const std::string& line : pageOptionsHelp(declaredSize))
             Page::Notice(line);
     Page::WaitForStart();
     Page::SetState("loading");
-    vroShow production(vroProductionDeclaration(), vroCreateProduction, options.size.x, options.size.y, false);
+    vroShow production(declaration, vroCreateProduction, options.size.x, options.size.y, false);
     production.Start();
     double from = startWithinMusic(production, options.start);
     if (options.paused) {

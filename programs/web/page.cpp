@@ -17,12 +17,12 @@ EM_JS(char*, pageQuery, (), {
     return text;
 });
 
-EM_JS(void, pageNotice, (const char* text), { kelvandrix.notice(UTF8ToString(text)); });
-EM_ASYNC_JS(void, pageWaitForStart, (), { await kelvandrix.waitForStart(); });
-EM_ASYNC_JS(void, pageWaitForPlay, (), { await kelvandrix.waitForPlay(); });
-EM_JS(void, pageSetState, (const char* state), { kelvandrix.setState(UTF8ToString(state)); });
-EM_JS(void, pageSetTime, (double seconds), { kelvandrix.time = seconds; });
-EM_JS(void, pageKeepStill, (), { kelvandrix.still = Module.canvas.toDataURL("image/png"); });
+EM_JS(void, pageNotice, (const char* text), { Module.page.notice(UTF8ToString(text)); });
+EM_ASYNC_JS(void, pageWaitForStart, (), { await Module.page.waitForStart(); });
+EM_ASYNC_JS(void, pageWaitForPlay, (), { await Module.page.waitForPlay(); });
+EM_JS(void, pageSetState, (const char* state), { Module.page.setState(UTF8ToString(state)); });
+EM_JS(void, pageSetTime, (double seconds), { Module.page.time = seconds; });
+EM_JS(void, pageKeepStill, (), { Module.page.still = Module.canvas.toDataURL("image/png"); });
 
 } // namespace
 

@@ -4,7 +4,7 @@
 #include <string>
 
 // The show's calls into the page around it (index.html's script, which keeps
-// window.kelvandrix for other scripts to read). The waits give the browser
+// window.NAME for other scripts to read, NAME the production's). The waits give the browser
 // its thread back until the viewer acts.
 class Page {
 public:
@@ -24,6 +24,6 @@ public:
     // The music time of the frame just drawn, in seconds.
     static void SetTime(double seconds);
     // Keeps the frame just drawn, before it is shown, as
-    // window.kelvandrix.still (a PNG data address).
+    // window.NAME.still (a PNG data address).
     static void KeepStill();
 };

@@ -1,12 +1,14 @@
 "use strict";
 // The page around the show: its start screen, its states for other scripts
-// (window.kelvandrix), full screen, and the show's program and data. The
-// show (main.cpp) calls in through page.cpp.
+// (window.NAME, NAME the production's, as index.html names it), full screen,
+// and the show's program and data. The show (main.cpp) calls in through
+// page.cpp, which finds the same states as Module.page.
 (function () {
   const query = new URLSearchParams(location.search);
   const element = (id) => document.getElementById(id);
+  const name = document.currentScript.dataset.production;
   // `timeline`: when each state began, in ms since the page was opened.
-  const kelvandrix = (window.kelvandrix = {
+  const page = (window[name] = {
     state: "start", time: 0, errors: [], timeline: [["start", performance.now()]],
   });
 
@@ -15,15 +17,15 @@
   }
 
   function fail(sentence) {
-    kelvandrix.setState("failed");
+    page.setState("failed");
     show("start", false);
     element("message").textContent = sentence;
     show("message", true);
   }
 
-  kelvandrix.setState = function (state) {
-    kelvandrix.state = state;
-    kelvandrix.timeline.push([state, performance.now()]);
+  page.setState = function (state) {
+    page.state = state;
+    page.timeline.push([state, performance.now()]);
     const button = { paused: "Play from here", ended: "Play again" }[state];
     element("play").textContent = button || "";
     show("play", Boolean(button));
@@ -32,7 +34,7 @@
       setTimeout(() => show("notices", false), 5000);
   };
 
-  kelvandrix.notice = function (text) {
+  page.notice = function (text) {
     const item = document.createElement("li");
     item.textContent = text;
     element("notices").appendChild(item);
@@ -59,9 +61,9 @@
       resolve();
     }, { once: true });
   });
-  kelvandrix.waitForStart = () => started;
+  page.waitForStart = () => started;
 
-  kelvandrix.waitForPlay = () => new Promise(function (resolve) {
+  page.waitForPlay = () => new Promise(function (resolve) {
     element("play").onclick = function () {
       show("play", false);
       resolve();
@@ -87,24 +89,25 @@
   }
 
   // What the desktop would print on standard error goes to the console and
-  // into kelvandrix.errors; a program that stops says so on the page.
+  // into the page's errors; a program that stops says so on the page.
   window.Module = {
+    page: page,
     canvas: element("canvas"),
     print: (text) => console.log(text),
     printErr: function (text) {
-      kelvandrix.errors.push(text);
+      page.errors.push(text);
       console.error(text);
     },
-    onAbort: () => fail("The show stopped: " + (kelvandrix.errors.slice(-1)[0] || "an internal error") + "."),
+    onAbort: () => fail("The show stopped: " + (page.errors.slice(-1)[0] || "an internal error") + "."),
     onExit: function (status) {
       if (status !== 0)
-        fail("The show stopped: " + (kelvandrix.errors.slice(-1)[0] || "status " + status) + ".");
+        fail("The show stopped: " + (page.errors.slice(-1)[0] || "status " + status) + ".");
     },
   };
   // The data package fills the file system before the program starts.
-  for (const name of ["kelvandrix-data.js", "kelvandrix.js"]) {
+  for (const file of [name + "-data.js", name + ".js"]) {
     const script = document.createElement("script");
-    script.src = name;
+    script.src = file;
     script.async = false;
     document.body.appendChild(script);
   }

@@ -17,6 +17,11 @@ void readStart(const std::string& text, PageOptions& options)
                                    + "\"; starting at 0");
 }
 
+std::string sizeText(glm::ivec2 size)
+{
+    return std::to_string(size.x) + "x" + std::to_string(size.y);
+}
+
 void readSize(const std::string& text, PageOptions& options)
 {
     const auto size = parseSize(text);
@@ -24,7 +29,7 @@ void readSize(const std::string& text, PageOptions& options)
         options.size = *size;
     else
         options.problems.push_back("?size needs WIDTHxHEIGHT of whole numbers from 1 to 4096, not \""
-                                   + text + "\"; drawing at 1280x720");
+                                   + text + "\"; drawing at " + sizeText(options.size));
 }
 
 bool isOption(const std::string& name)
@@ -37,18 +42,19 @@ bool isOption(const std::string& name)
 
 } // namespace
 
-std::vector<std::string> pageOptionsHelp()
+std::vector<std::string> pageOptionsHelp(glm::ivec2 declaredSize)
 {
     return {"?start=S: start at music second S (default 0)",
             "?paused: hold the frame at S with the music held, until \"Play from here\" (default: play)",
-            "?size=WxH: draw at W by H pixels, from 1 to 4096 a side (default 1280x720)",
+            "?size=WxH: draw at W by H pixels, from 1 to 4096 a side (default " + sizeText(declaredSize) + ")",
             "?autoplay: skip the start screen where the browser lets sound play without a click (default: wait for one)",
             "?help: these lines"};
 }
 
-PageOptions readPageOptions(const std::map<std::string, std::string>& query)
+PageOptions readPageOptions(const std::map<std::string, std::string>& query, glm::ivec2 declaredSize)
 {
     PageOptions options;
+    options.size = declaredSize;
     for (const auto& [name, value] : query)
         if (!isOption(name))
             options.problems.push_back("?" + name + " is not an option of the page (?help lists them)");

@@ -23,7 +23,7 @@ function smallPage(folder, leftOut = []) {
     rmSync(path.join(data, name));
   for (const name of ["index.html", "page.js", "kelvandrix.js", "kelvandrix.wasm"])
     copyFileSync(path.join(page, name), path.join(folder, name));
-  execFileSync(path.join(root, "scripts/pack-web-data"), [data, folder], { stdio: ["ignore", "ignore", "inherit"] });
+  execFileSync(path.join(root, "scripts/pack-web-data"), [data, folder, "kelvandrix"], { stdio: ["ignore", "ignore", "inherit"] });
 }
 
 async function session(t, leftOut, flags) {

@@ -4,6 +4,9 @@
 
 namespace {
 
+// A production's declared size, the default of ?size.
+const glm::ivec2 kDeclared{800, 450};
+
 struct Case {
     const char* name;
     std::map<std::string, std::string> query;
@@ -14,28 +17,28 @@ struct Case {
 };
 
 const Case kCases[] = {
-    {"Nothing", {}, 0.0, false, {1280, 720}, {}},
+    {"Nothing", {}, 0.0, false, {800, 450}, {}},
     {"EveryOption", {{"start", "41.5"}, {"paused", ""}, {"size", "640x360"}, {"autoplay", ""}}, 41.5, true,
      {640, 360}, {}},
     {"BadValuesKeepTheirDefaults",
      {{"start", "-3"}, {"size", "0x720"}},
      0.0,
      false,
-     {1280, 720},
+     {800, 450},
      {"?start needs seconds of music, 0 or more, not \"-3\"; starting at 0",
-      "?size needs WIDTHxHEIGHT of whole numbers from 1 to 4096, not \"0x720\"; drawing at 1280x720"}},
+      "?size needs WIDTHxHEIGHT of whole numbers from 1 to 4096, not \"0x720\"; drawing at 800x450"}},
     {"TextAndOversize",
      {{"start", "ten"}, {"size", "8192x720"}},
      0.0,
      false,
-     {1280, 720},
+     {800, 450},
      {"?start needs seconds of music, 0 or more, not \"ten\"; starting at 0",
-      "?size needs WIDTHxHEIGHT of whole numbers from 1 to 4096, not \"8192x720\"; drawing at 1280x720"}},
+      "?size needs WIDTHxHEIGHT of whole numbers from 1 to 4096, not \"8192x720\"; drawing at 800x450"}},
     {"MisspeltNamesAreNamed",
      {{"strat", "5"}, {"pause", ""}},
      0.0,
      false,
-     {1280, 720},
+     {800, 450},
      {"?pause is not an option of the page (?help lists them)",
       "?strat is not an option of the page (?help lists them)"}},
 };
@@ -45,7 +48,7 @@ class PageOptionsTest : public ::testing::TestWithParam<Case> {};
 TEST_P(PageOptionsTest, ReadsTheQuery)
 {
     const Case& c = GetParam();
-    const PageOptions options = readPageOptions(c.query);
+    const PageOptions options = readPageOptions(c.query, kDeclared);
     EXPECT_EQ(options.start, c.start);
     EXPECT_EQ(options.paused, c.paused);
     EXPECT_EQ(options.size, c.size);
@@ -63,12 +66,13 @@ TEST(PageOptionsHelp, NamesEveryOptionThePageTakes)
 {
     const std::map<std::string, std::string> everyOption = {
         {"start", "1"}, {"paused", ""}, {"size", "2x2"}, {"autoplay", ""}, {"help", ""}};
-    const PageOptions options = readPageOptions(everyOption);
+    const PageOptions options = readPageOptions(everyOption, kDeclared);
     EXPECT_TRUE(options.problems.empty());
     EXPECT_TRUE(options.help);
     std::string help;
-    for (const std::string& line : pageOptionsHelp())
+    for (const std::string& line : pageOptionsHelp(kDeclared))
         help += line + "\n";
     for (const auto& [name, value] : everyOption)
         EXPECT_NE(help.find("?" + name), std::string::npos) << name;
+    EXPECT_NE(help.find("(default 800x450)"), std::string::npos) << help;
 }
