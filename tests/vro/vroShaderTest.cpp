@@ -152,6 +152,17 @@ TEST_F(ShaderTest, MessagesNameTheFilesLinesInEitherDialect)
     EXPECT_TRUE(es.isBuilt()) << "the ES prelude gives the fragment stage its precision: " << es.getProblems();
 }
 
+// Word for word: without "precision highp int" the 32-bit integer hashes
+// overflow on phones and tablets whose GPUs have real 16-bit integers, in the
+// browser only, and no desktop driver would tell.
+TEST(ShaderPrelude, GivesEachDialectItsVersionPrecisionsAndLineNumbering)
+{
+    using Dialect = vroShaderPrelude::Dialect;
+    EXPECT_EQ(vroShaderPrelude::text(Dialect::desktop), "#version 410 core\n#line 1\n");
+    EXPECT_EQ(vroShaderPrelude::text(Dialect::es),
+              "#version 300 es\nprecision highp float;\nprecision highp int;\n#line 1\n");
+}
+
 TEST(ShaderPrelude, FindsAVersionOnlyBeforeAnythingButCommentsAndSpace)
 {
     EXPECT_TRUE(vroShaderPrelude::hasOwnVersion("\r\n// a note\n/* a\nblock */  #  version 300 es\n"));
