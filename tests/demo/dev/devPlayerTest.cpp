@@ -495,6 +495,8 @@ TEST_F(DevPlayerTest, TimelineCommandsEditTheTracksAtOnceAndUndoAndRedoRestoreTh
         {"key-set shader_A 16 0.75 linear", {{8, 0.5}, {16, 0.75}, {24, 0.875}, {32, 1.0}}},
         {"key-move shader_A 1:0:0 40", {{24, 0.75 + 0.25 * 8 / 24}, {32, 0.75 + 0.25 * 16 / 24}, {40, 1.0}}},
         {"key-set shader_A 0:2:0 0.75 smooth", {{24, 0.75 + 0.25 * smooth(8.0 / 24)}, {40, 1.0}}},
+        // The panel's value field names no kind: the key keeps its own.
+        {"key-set shader_A 0:2:0 0.625", {{24, 0.625 + 0.375 * smooth(8.0 / 24)}, {40, 1.0}}},
         {"key-delete shader_A 0:2:0", {{16, 0.5}, {24, 0.5}, {39, 0.5}, {40, 1.0}}},
     };
     std::vector<std::vector<double>> before;
@@ -514,11 +516,15 @@ TEST_F(DevPlayerTest, TimelineCommandsEditTheTracksAtOnceAndUndoAndRedoRestoreTh
             << "the frame reads the edited track";
     }
 
-    // Nothing of a command that cannot be done is done; each says why in one line.
+    // Nothing of a command that cannot be done is done; each says why in one
+    // line. Keys stay within the tune, one to a row.
     const std::string text = player->getTimeline()->getDocument().text();
-    for (const char* refused : {"key-move shader_A 0 1:1:0", "key-set shader_a 0 1", "key-set shader_A 0 abc",
-                                "key-set shader_A 99999 1", "key-delete shader_A 3", "key-set shader_A 0 1 curly",
-                                "key-move shader_A 0", "undo now"}) {
+    const std::string pastTheEnd = std::to_string(player->getTimeline()->lastRow() + 1);
+    for (const std::string& refused : std::vector<std::string>
+         {"key-move shader_A 0 1:1:0", "key-move shader_A 40 0", "key-move shader_A 0 -1",
+          "key-move shader_A 40 " + pastTheEnd, "key-set shader_a 0 1", "key-set shader_A 0 abc",
+          "key-set shader_A " + pastTheEnd + " 1", "key-delete shader_A 3", "key-set shader_A 0 1 curly",
+          "key-move shader_A 0", "undo now"}) {
         testing::internal::CaptureStderr();
         EXPECT_FALSE(player->Execute(refused)) << refused;
         const std::string said = testing::internal::GetCapturedStderr();
@@ -539,6 +545,13 @@ TEST_F(DevPlayerTest, TimelineCommandsEditTheTracksAtOnceAndUndoAndRedoRestoreTh
         for (const auto& [row, value] : step.values)
             EXPECT_NEAR(trackValue(audio(), "shader_A", row), value, 1e-6) << "redoing " << step.command;
     }
+
+    // The tune's very last row takes a key, moved there or new.
+    const std::string last = std::to_string(player->getTimeline()->lastRow());
+    ASSERT_TRUE(player->Execute("key-move shader_A 40 " + last));
+    ASSERT_TRUE(player->Execute("key-set bg_v " + last + " 2"));
+    EXPECT_EQ(trackValue(audio(), "shader_A", std::stod(last)), 1.0);
+    EXPECT_EQ(trackValue(audio(), "bg_v", std::stod(last)), 2.0);
 }
 
 // The saved text, built into the production's track files, plays what the
@@ -616,6 +629,42 @@ TEST_F(DevPlayerTest, SavedEditsBuildIntoWhatPlayedAndOutsideChangesWaitForAChoi
     testing::internal::CaptureStderr();
     EXPECT_FALSE(player->Execute("key-set shader_A 0 1"));
     testing::internal::GetCapturedStderr();
+}
+
+// A save goes through a link to the file, as editors save; a save that
+// cannot be written whole (the disk full) says so, writes nothing and keeps
+// the edits unsaved, so that nobody quits believing them safe.
+TEST_F(DevPlayerTest, ASaveWritesThroughALinkOrNothingAtAll)
+{
+    // Longer than the disk leaves room for; the message about it is not.
+    const std::string text = "# " + std::string(4000, '-') + "\n" + kTracks;
+    fs::create_directories(source.file("shared"));
+    source.write("shared/kelvandrix.tracks", text);
+    fs::remove(source.file("tracks/kelvandrix.tracks"));
+    fs::create_symlink("../shared/kelvandrix.tracks", source.file("tracks/kelvandrix.tracks"));
+    start();
+    ASSERT_TRUE(player->Execute("key-set shader_A 0 0.25"));
+    testing::internal::CaptureStderr();
+    bool saved = true;
+    {
+        const FileSizeLimit fullDisk(2048);
+        saved = player->Execute("save");
+    }
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "dev: save: cannot write "
+                                                          + source.file("tracks/kelvandrix.tracks").string()
+                                                          + ": the edits stay unsaved\n");
+    EXPECT_NE(player->describe().find("unsaved changes"), std::string::npos) << player->describe();
+    EXPECT_TRUE(readFile(source.file("shared/kelvandrix.tracks")) == text) << "the file is not as it was";
+
+    ASSERT_TRUE(player->Execute("save"));
+    EXPECT_EQ(player->describe().find("unsaved changes"), std::string::npos) << player->describe();
+    EXPECT_TRUE(fs::is_symlink(source.file("tracks/kelvandrix.tracks"))) << "the link was replaced by a file";
+    EXPECT_TRUE(readFile(source.file("shared/kelvandrix.tracks")) == player->getTimeline()->getDocument().text())
+        << "the link's file was not saved";
+    for (const char* folder : {"shared", "tracks"})
+        EXPECT_EQ(std::distance(fs::directory_iterator(source.file(folder)), fs::directory_iterator()), 1)
+            << "a partial file was left in " << folder;
 }
 
 // The panel at bar 8: the playhead, red, stands on bar 8's line across the
