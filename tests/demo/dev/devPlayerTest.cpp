@@ -87,11 +87,11 @@ protected:
         into.reset();
     }
 
-    void start()
+    void start(int width = kWidth, int height = kHeight)
     {
         DevOptions options;
-        options.width = kWidth;
-        options.height = kHeight;
+        options.width = width;
+        options.height = height;
         options.sourceDir = source.path().string();
         player = std::make_unique<DevPlayer>(options);
     }
@@ -705,6 +705,67 @@ TEST_F(DevPlayerTest, ThePanelsPlayheadStandsOverTheBarOfTheMusicTime)
     }
     ASSERT_TRUE(player->Execute("timeline"));
     EXPECT_FALSE(red(rowOfPixels()[playX])) << "hidden, the picture shows";
+}
+
+// The lanes as the sync player plays them, read back from the frame: on the
+// top lane a key of each kind between held values of 0 and 1. A held value
+// runs flat to the next key, larger values stand higher, and the eased kinds
+// curve as they play.
+TEST_F(DevPlayerTest, EachKindOfKeyIsDrawnAsItPlays)
+{
+    constexpr int width = 640;
+    constexpr int height = 480;
+    source.write("tracks/kelvandrix.tracks", "track bg_v\n0:0:0 0 step\n1:0:0 1 step\n2:0:0 1 linear\n"
+                                             "3:0:0 0 smooth\n4:0:0 1 ramp\n5:0:0 0 step\ntrack part\n0:0:0 1 step\n");
+    start(width, height);
+    for (const char* command : {"pause", "seek-bar 8", "timeline"})
+        ASSERT_TRUE(player->Execute(command)) << command;
+    TimelinePanel& panel = player->getTimelinePanel();
+    panel.showRows(-8.0, 176.0); // the playhead, at bar 8, out of the way
+    frames(2);
+    ASSERT_TRUE(player->DrawFrame());
+    const std::vector<std::uint8_t> frame = readPixels(width, height);
+    player->Present();
+
+    // In the panel's pixels, rows from the top.
+    const auto pixel = [&](int x, int y) { return &frame[static_cast<size_t>(((height - 1 - y) * width + x) * 4)]; };
+    const auto white = [&](int x, int y) { return pixel(x, y)[0] > 240 && pixel(x, y)[1] > 240 && pixel(x, y)[2] > 240; };
+    const auto onCurve = [&](int x, int y) { return pixel(x, y)[0] < 160 && pixel(x, y)[1] > 150 && pixel(x, y)[2] > 200; };
+    const int lanesTop = static_cast<int>(panel.getRulerTop() + TimelinePanel::kRulerHeight);
+    // The centre of the first key square down a key's column: the top lane's.
+    const auto keyHeight = [&](int32_t row) {
+        const int x = static_cast<int>(std::floor(panel.xOfRow(row)));
+        int y = lanesTop;
+        while (y < height && !white(x, y))
+            ++y;
+        int end = y;
+        while (end < height && white(x, end))
+            ++end;
+        return (y + end) / 2.0;
+    };
+    const double zero = keyHeight(0);
+    const double one = keyHeight(32);
+    ASSERT_LT(one, zero - 20.0) << "the key of value 1 does not stand above the key of value 0";
+
+    const Timeline& timeline = *player->getTimeline();
+    const double rowWidth = panel.xOfRow(1.0) - panel.xOfRow(0.0);
+    for (int x = static_cast<int>(panel.xOfRow(0.0)); x < static_cast<int>(panel.xOfRow(160.0)); ++x) {
+        const double row = (x + 0.5 - panel.xOfRow(0.0)) / rowWidth;
+        // Past the keys' squares and the jumps at them.
+        if (std::abs(row - 32.0 * std::round(row / 32.0)) * rowWidth < 6.0)
+            continue;
+        const double expected = zero + (one - zero) * timeline.valueAt(0, row);
+        int first = -1;
+        int last = -1;
+        for (int y = lanesTop; y < zero + 4.0; ++y)
+            if (onCurve(x, y)) {
+                first = first < 0 ? y : first;
+                last = y;
+            }
+        EXPECT_TRUE(first >= 0 && expected > first + 0.5 - 1.5 && expected < last + 0.5 + 1.5)
+            << "at row " << row << " the curve should pass y " << expected << ", it covers " << first << " to "
+            << last;
+    }
 }
 
 // The panel's edits of a selection: a drag stops short of the keys that
