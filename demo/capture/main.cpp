@@ -22,7 +22,8 @@ int main(int argc, char** argv)
         std::fputs(captureUsage(), stdout);
         return 0;
     }
-    if (!checkBeforeLoading(*options))
+    const std::optional<CaptureOptions> checked = checkBeforeLoading(*options);
+    if (!checked)
         return 1;
-    return runCapture(*options) ? 0 : 1;
+    return runCapture(*checked) ? 0 : 1;
 }

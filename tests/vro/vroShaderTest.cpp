@@ -214,6 +214,32 @@ TEST(TextFile, MissingFileIsEmptyAndSilent)
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
 }
 
+// GPUs' names may hold "LLVM" too (AMD's compiles its shaders with it).
+TEST(Renderer, SoftwareIsToldFromGpusByName)
+{
+    const struct {
+        const char* renderer;
+        bool software;
+    } cases[] = {
+        {"llvmpipe (LLVM 15.0.6, 256 bits)", true},
+        {"softpipe", true},
+        {"Mesa X11 swrast", true},
+        {"Software Rasterizer", true},
+        {"Google SwiftShader", true},
+        {"ANGLE (Google, Vulkan 1.3.0 (SwiftShader Device (Subzero) (0x0000C0DE)), SwiftShader driver)", true},
+        {"zink (llvmpipe (LLVM 15.0.6, 256 bits))", true},
+        {"D3D12 (Microsoft Basic Render Driver)", true},
+        {"AMD Radeon RX 6600 (radeonsi, navi23, LLVM 15.0.6, DRM 3.49, 6.1.0-13-amd64)", false},
+        {"Mesa Intel(R) UHD Graphics 620 (KBL GT2)", false},
+        {"NVIDIA GeForce RTX 3060/PCIe/SSE2", false},
+        {"ANGLE (NVIDIA, NVIDIA GeForce GTX 1060 Direct3D11 vs_5_0 ps_5_0, D3D11)", false},
+        {"Apple M1", false},
+        {"", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(vroUtils::isSoftwareRenderer(c.renderer), c.software) << c.renderer;
+}
+
 TEST_F(ShaderTest, ClearTextureSlotLeavesTheUnitActiveAndEmpty)
 {
     GLuint texture = 0;
