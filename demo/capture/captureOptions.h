@@ -15,7 +15,8 @@ struct CaptureOptions {
     bool audioOnly = false;
     int crf = 18;
     // Where a video's frames become yuv420p: on the GPU, or in ffmpeg from
-    // RGBA. Left open, the renderer settles it (checkBeforeLoading).
+    // the frames as drawn. Left open, the renderer settles it
+    // (checkBeforeLoading).
     enum class Conversion { byRenderer, gpu, ffmpeg } conversion = Conversion::byRenderer;
     bool stats = false;
     std::string statsCsv; // empty: the table only

@@ -13,13 +13,12 @@
 // as AAC. Its frames come raw through a pipe: in yuv420p, converted on the
 // GPU, which ffmpeg encodes as they are; or in RGBA or BGRA, which ffmpeg
 // converts with the same matrix and range (cheaper where the GPU is the
-// CPU). ffmpeg
-// is started from an argument vector (no shell), in a process group of its
-// own so that a Ctrl-C reaches only this program, which then stops it. It
-// writes under a temporary name beside the output that is renamed into place
-// only when ffmpeg has finished successfully; its standard error goes to
-// "<output>.ffmpeg.log", removed on success and named in the error line on
-// failure.
+// CPU). ffmpeg is started from an argument vector (no shell), in a process
+// group of its own so that a Ctrl-C reaches only this program, which then
+// stops it. It writes under a temporary name beside the output that is
+// renamed into place only when ffmpeg has finished successfully; its
+// standard error goes to "<output>.ffmpeg.log", removed on success and named
+// in the error line on failure.
 class VideoEncoder : public FrameSink {
 public:
     struct Settings {
