@@ -21,7 +21,7 @@ vroFrameReader::vroFrameReader(int width, int height, int slots, GLenum format)
       height(height),
       format(format)
 {
-    assert(width > 0 && height > 0 && slots >= 1 && (format == GL_RGBA || format == GL_RED));
+    assert(width > 0 && height > 0 && slots >= 1 && (format == GL_RGBA || format == GL_BGRA || format == GL_RED));
     glGenBuffers(slots, buffers.data());
     for (GLuint buffer : buffers) {
         glBindBuffer(GL_PIXEL_PACK_BUFFER, buffer);

@@ -11,7 +11,9 @@
 // Take hands out the oldest queued frame, rows from the top, tightly packed.
 class vroFrameReader {
 public:
-    // `format` GL_RGBA reads 8-bit RGBA, GL_RED one byte a pixel.
+    // `format` GL_RGBA reads 8-bit RGBA, GL_BGRA the same bytes blue first
+    // (a straight copy for Mesa's software renderer, whose buffers are kept
+    // so: RGBA costs it three times as much), GL_RED one byte a pixel.
     vroFrameReader(int width, int height, int slots = 2, GLenum format = GL_RGBA);
     ~vroFrameReader();
 

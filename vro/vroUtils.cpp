@@ -1,5 +1,7 @@
 #include "vroUtils.h"
 
+#include <algorithm>
+#include <cctype>
 #include <csignal>
 #include <fstream>
 #include <sstream>
@@ -32,4 +34,15 @@ void vroUtils::SettleStandardStreams()
         if (fcntl(stream, F_GETFD) < 0)
             open("/dev/null", stream == STDIN_FILENO ? O_RDONLY : O_WRONLY);
     std::signal(SIGPIPE, SIG_IGN);
+}
+
+bool vroUtils::isSoftwareRenderer(const std::string& renderer)
+{
+    std::string name = renderer;
+    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+    for (const char* software : {"llvmpipe", "softpipe", "swrast", "software rasterizer", "swiftshader",
+                                 "basic render driver"})
+        if (name.find(software) != std::string::npos)
+            return true;
+    return false;
 }

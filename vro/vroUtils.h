@@ -16,4 +16,8 @@ public:
     // that number and gets the program's messages written into it; and a
     // reader that went away (SIGPIPE) only makes the messages go nowhere.
     static void SettleStandardStreams();
+    // Whether a GL_RENDERER string names a rasteriser that runs on the CPU
+    // (Mesa's llvmpipe, softpipe and swrast, SwiftShader, Windows' WARP),
+    // whose drawing shares the cores with everything else the program does.
+    static bool isSoftwareRenderer(const std::string& renderer);
 };

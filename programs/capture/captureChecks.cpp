@@ -2,6 +2,7 @@
 
 #include "displayCheck.h"
 #include "outputFiles.h"
+#include "vroUtils.h"
 #include "vroWindow.h"
 
 #include <algorithm>
@@ -12,10 +13,10 @@
 
 namespace {
 
-bool fail(const std::string& problem)
+std::nullopt_t fail(const std::string& problem)
 {
     std::fprintf(stderr, "capture: %s\n", problem.c_str());
-    return false;
+    return std::nullopt;
 }
 
 std::filesystem::path folderOf(const std::string& file)
@@ -51,7 +52,7 @@ bool isNoPlainFile(const std::string& name)
 
 } // namespace
 
-int largestPictureSide()
+RendererFacts probeRenderer()
 {
     vroWindow probe(16, 16, "capture probe", false, false);
     GLint renderbuffer = 0, framebuffer[2] = {0, 0}, viewport[2] = {0, 0};
@@ -59,10 +60,12 @@ int largestPictureSide()
     glGetIntegerv(GL_MAX_FRAMEBUFFER_WIDTH, &framebuffer[0]);
     glGetIntegerv(GL_MAX_FRAMEBUFFER_HEIGHT, &framebuffer[1]);
     glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
-    return std::min({renderbuffer, framebuffer[0], framebuffer[1], viewport[0], viewport[1]});
+    const GLubyte* name = glGetString(GL_RENDERER);
+    return {std::min({renderbuffer, framebuffer[0], framebuffer[1], viewport[0], viewport[1]}),
+            name ? reinterpret_cast<const char*>(name) : ""};
 }
 
-bool checkBeforeLoading(const CaptureOptions& options)
+std::optional<CaptureOptions> checkBeforeLoading(CaptureOptions options)
 {
     const bool video = !options.audioOnly && !options.writesPictures();
     if (video && findProgram("ffmpeg").empty())
@@ -83,20 +86,24 @@ bool checkBeforeLoading(const CaptureOptions& options)
     }
     if (!options.statsCsv.empty() && !canWriteFolder(folderOf(options.statsCsv)))
         return fail("cannot write into the folder of \"" + options.statsCsv + "\"");
-    if (!options.audioOnly) {
-        if (const std::optional<std::string> problem = missingDisplay())
-            return fail(*problem);
-        const int largest = largestPictureSide();
-        if (options.width > largest || options.height > largest)
-            return fail("--size " + std::to_string(options.width) + "x" + std::to_string(options.height)
-                        + " is beyond the largest picture this OpenGL renders, " + std::to_string(largest) + "x"
-                        + std::to_string(largest));
-        // A video's frame is converted on the GPU into a target with its
-        // chroma rows below its own: half as tall again.
-        if (video && options.height / 2 * 3 > largest)
-            return fail("--size " + std::to_string(options.width) + "x" + std::to_string(options.height)
-                        + " is too tall for a video: this OpenGL converts frames up to "
-                        + std::to_string(largest / 3 * 2) + " pixels high to yuv420p");
-    }
-    return true;
+    if (options.audioOnly)
+        return options;
+    if (const std::optional<std::string> problem = missingDisplay())
+        return fail(*problem);
+    const RendererFacts renderer = probeRenderer();
+    const int largest = renderer.largestSide;
+    if (options.width > largest || options.height > largest)
+        return fail("--size " + std::to_string(options.width) + "x" + std::to_string(options.height)
+                    + " is beyond the largest picture this OpenGL renders, " + std::to_string(largest) + "x"
+                    + std::to_string(largest));
+    using Conversion = CaptureOptions::Conversion;
+    if (options.conversion == Conversion::byRenderer)
+        options.conversion = vroUtils::isSoftwareRenderer(renderer.name) ? Conversion::ffmpeg : Conversion::gpu;
+    // Converted on the GPU, a video's frame goes into a target with its
+    // chroma rows below its own: half as tall again.
+    if (video && options.conversion == Conversion::gpu && options.height / 2 * 3 > largest)
+        return fail("--size " + std::to_string(options.width) + "x" + std::to_string(options.height)
+                    + " is too tall for a video converted on the GPU: this OpenGL converts frames up to "
+                    + std::to_string(largest / 3 * 2) + " pixels high to yuv420p (--convert ffmpeg takes taller ones)");
+    return options;
 }

@@ -58,13 +58,19 @@ bool applyValue(const std::string& name, const std::string& value, CaptureOption
             return false;
         }
         options.crf = *crf;
+    } else if (name == "--convert") {
+        if (value != "gpu" && value != "ffmpeg") {
+            error = "--convert needs gpu or ffmpeg, not \"" + value + "\"";
+            return false;
+        }
+        options.conversion = value == "gpu" ? CaptureOptions::Conversion::gpu : CaptureOptions::Conversion::ffmpeg;
     }
     return true;
 }
 
 bool takesValue(const std::string& name)
 {
-    for (const char* option : {"--fps", "--size", "--from", "--to", "--out", "--crf"})
+    for (const char* option : {"--fps", "--size", "--from", "--to", "--out", "--crf", "--convert"})
         if (name == option)
             return true;
     return false;
@@ -153,6 +159,9 @@ std::string captureUsage(const vroDeclaration& declaration)
            "  --no-audio      no music track (no audio.wav for pictures)\n"
            "  --audio-only    write only the range's music, as 16-bit PCM WAV, to --out (default off)\n"
            "  --crf N         H.264 quality (x264, fastest preset), 0 (lossless) to 51 (default 18)\n"
+           "  --convert WHERE where a video's frames become yuv420p (BT.709, limited range): gpu, or\n"
+           "                  ffmpeg from the frames as drawn (default: ffmpeg on a software\n"
+           "                  renderer, else gpu)\n"
            "  --stats [F.csv] CPU and GPU time per frame for each part, as a table on standard error\n"
            "                  at the end and, given a name ending in .csv, as CSV too (default off)\n"
            "  --help          this text\n"

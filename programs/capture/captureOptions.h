@@ -16,6 +16,10 @@ struct CaptureOptions {
     bool audio = true;
     bool audioOnly = false;
     int crf = 18;
+    // Where a video's frames become yuv420p: on the GPU, or in ffmpeg from
+    // the frames as drawn. Left open, the renderer settles it
+    // (checkBeforeLoading).
+    enum class Conversion { byRenderer, gpu, ffmpeg } conversion = Conversion::byRenderer;
     bool stats = false;
     std::string statsCsv; // empty: the table only
     bool help = false;

@@ -111,8 +111,11 @@ std::unique_ptr<FrameSink> makeSink(const CaptureOptions& options, const std::fi
 {
     if (options.writesPictures())
         return std::make_unique<PngSequence>(options.out, options.width, options.height);
+    const FrameSink::Pixels frames = options.conversion == CaptureOptions::Conversion::ffmpeg
+        ? FrameSink::Pixels::bgra
+        : FrameSink::Pixels::yuv420p;
     auto encoder = std::make_unique<VideoEncoder>(VideoEncoder::Settings{
-        options.out, options.width, options.height, options.fps, options.crf, audio, &stopRequested});
+        options.out, options.width, options.height, options.fps, options.crf, audio, &stopRequested, frames});
     if (!encoder->Start())
         return nullptr;
     return encoder;

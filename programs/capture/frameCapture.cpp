@@ -51,7 +51,7 @@ bool FrameCapture::Run(const FrameRange& range, FrameSink& sink, PartStats* stat
         vroYuvConverter converter(width, height, 2);
         return runWith(converter, range, sink, stats, stop);
     }
-    vroFrameReader reader(width, height, 2);
+    vroFrameReader reader(width, height, 2, sink.takes() == FrameSink::Pixels::bgra ? GL_BGRA : GL_RGBA);
     return runWith(reader, range, sink, stats, stop);
 }
 

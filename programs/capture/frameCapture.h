@@ -13,7 +13,8 @@ class PartStats;
 // and the clock is held at that position, so that the sync row, every track
 // value and "uTime" follow from it exactly, and two captures agree byte for
 // byte. Frames are read back through a ring of pixel buffers while the next
-// one draws, as RGBA or, for a sink that takes yuv420p, converted on the GPU.
+// one draws, as the sink takes them: RGBA, BGRA, or converted on the GPU to
+// yuv420p.
 class FrameCapture {
 public:
     FrameCapture(const vroDeclaration& declaration, const vroShow::Factory& create, int width, int height);

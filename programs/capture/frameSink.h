@@ -8,9 +8,10 @@
 // Finish has succeeded; Abandon removes whatever is unfinished.
 class FrameSink {
 public:
-    // What a frame is handed over as: 8-bit RGBA with rows from the top, or
-    // the planes of yuv420p in BT.709 at limited range (vroYuvConverter).
-    enum class Pixels { rgba, yuv420p };
+    // What a frame is handed over as: 8-bit RGBA or BGRA with rows from the
+    // top, or the planes of yuv420p in BT.709 at limited range
+    // (vroYuvConverter).
+    enum class Pixels { rgba, bgra, yuv420p };
 
     virtual ~FrameSink() = default;
     virtual Pixels takes() const = 0;

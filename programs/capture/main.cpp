@@ -24,7 +24,8 @@ int main(int argc, char** argv)
         std::fputs(captureUsage(declaration).c_str(), stdout);
         return 0;
     }
-    if (!checkBeforeLoading(*options))
+    const std::optional<CaptureOptions> checked = checkBeforeLoading(*options);
+    if (!checked)
         return 1;
-    return runCapture(*options, declaration, vroCreateProduction) ? 0 : 1;
+    return runCapture(*checked, declaration, vroCreateProduction) ? 0 : 1;
 }

@@ -8,15 +8,17 @@
 
 #include <sys/types.h>
 
-// H.264 video made by ffmpeg, fed raw yuv420p frames (BT.709, limited range)
-// through a pipe, which it encodes as they are and labels as such in the
-// stream and the container, with an optional WAV file muxed in as AAC. ffmpeg
-// is started from an argument vector (no shell), in a process group of its
-// own so that a Ctrl-C reaches only this program, which then stops it. It
-// writes under a temporary name beside the output that is renamed into place
-// only when ffmpeg has finished successfully; its standard error goes to
-// "<output>.ffmpeg.log", removed on success and named in the error line on
-// failure.
+// H.264 video in yuv420p (BT.709, limited range) made by ffmpeg, labelled as
+// such in the stream and the container, with an optional WAV file muxed in
+// as AAC. Its frames come raw through a pipe: in yuv420p, converted on the
+// GPU, which ffmpeg encodes as they are; or in RGBA or BGRA, which ffmpeg
+// converts with the same matrix and range (cheaper where the GPU is the
+// CPU). ffmpeg is started from an argument vector (no shell), in a process
+// group of its own so that a Ctrl-C reaches only this program, which then
+// stops it. It writes under a temporary name beside the output that is
+// renamed into place only when ffmpeg has finished successfully; its
+// standard error goes to "<output>.ffmpeg.log", removed on success and named
+// in the error line on failure.
 class VideoEncoder : public FrameSink {
 public:
     struct Settings {
@@ -28,6 +30,7 @@ public:
         std::filesystem::path audioWav; // empty: no audio track
         // Raised by a stop signal: a write blocked on a stalled ffmpeg gives up.
         const volatile std::sig_atomic_t* stop = nullptr;
+        Pixels frames = Pixels::yuv420p;
     };
 
     explicit VideoEncoder(Settings settings);
@@ -38,8 +41,8 @@ public:
 
     // Starts ffmpeg; false after one line on standard error when it cannot.
     bool Start();
-    Pixels takes() const override { return Pixels::yuv420p; }
-    bool Write(long number, const std::vector<std::uint8_t>& planes) override;
+    Pixels takes() const override { return settings.frames; }
+    bool Write(long number, const std::vector<std::uint8_t>& pixels) override;
     // False without a word when a stop was asked meanwhile: the caller says it.
     bool Finish() override;
     void Abandon() override;

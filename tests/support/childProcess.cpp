@@ -14,8 +14,49 @@
 
 namespace testing_support {
 
+namespace {
+
+// Every signal at its default and none blocked, but those asked to be ignored.
+void defaultSignals(const std::vector<int>& ignored)
+{
+    for (int signal = 1; signal < NSIG; ++signal)
+        if (signal != SIGKILL && signal != SIGSTOP)
+            std::signal(signal, SIG_DFL);
+    for (int signal : ignored)
+        std::signal(signal, SIG_IGN);
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+}
+
+bool stoppedOrGone(pid_t process)
+{
+    const std::string stat = readFile("/proc/" + std::to_string(process) + "/stat");
+    const size_t state = stat.rfind(") ");
+    return state == std::string::npos || std::string("TtZX").find(stat[state + 2]) != std::string::npos;
+}
+
+// The process and every process under it, each stopped before its children
+// are listed, so that none starts another meanwhile; killed parent first,
+// the children would go to init and out of reach.
+std::vector<pid_t> stoppedTree(pid_t root)
+{
+    std::vector<pid_t> tree{root};
+    for (size_t i = 0; i < tree.size(); ++i) {
+        kill(tree[i], SIGSTOP);
+        for (int wait = 0; wait < 100 && !stoppedOrGone(tree[i]); ++wait)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        for (pid_t child : childrenOf(tree[i]))
+            tree.push_back(child);
+    }
+    return tree;
+}
+
+} // namespace
+
 ChildProcess::ChildProcess(const std::filesystem::path& program, const std::filesystem::path& workingDir,
-                           const std::vector<std::string>& arguments, Output output)
+                           const std::vector<std::string>& arguments, Output output,
+                           const std::vector<int>& ignoredSignals)
 {
     const auto stem = std::filesystem::temp_directory_path() / ("kelvandrix-child-" + std::to_string(getpid()) + "-"
                                                                 + std::to_string(reinterpret_cast<uintptr_t>(this)));
@@ -44,7 +85,7 @@ ChildProcess::ChildProcess(const std::filesystem::path& program, const std::file
         dup2(out, 1);
         dup2(err, 2);
         dup2(nothing, 0);
-        signal(SIGPIPE, SIG_DFL);
+        defaultSignals(ignoredSignals);
         std::vector<char*> raw;
         for (auto& argument : argv)
             raw.push_back(argument.data());
@@ -59,7 +100,8 @@ ChildProcess::ChildProcess(const std::filesystem::path& program, const std::file
 ChildProcess::~ChildProcess()
 {
     if (!reaped && child > 0) {
-        kill(child, SIGKILL);
+        for (pid_t process : stoppedTree(child))
+            kill(process, SIGKILL);
         waitpid(child, nullptr, 0);
     }
     std::error_code ignored;
@@ -115,10 +157,15 @@ std::string runCommand(const std::string& command)
 
 std::vector<pid_t> childrenOf(pid_t parent)
 {
-    std::ifstream list("/proc/" + std::to_string(parent) + "/task/" + std::to_string(parent) + "/children");
     std::vector<pid_t> children;
-    for (pid_t child; list >> child;)
-        children.push_back(child);
+    // A process that ends meanwhile has no more children to list.
+    std::error_code gone;
+    for (std::filesystem::directory_iterator thread("/proc/" + std::to_string(parent) + "/task", gone);
+         !gone && thread != std::filesystem::directory_iterator(); thread.increment(gone)) {
+        std::ifstream list(thread->path() / "children");
+        for (pid_t child; list >> child;)
+            children.push_back(child);
+    }
     return children;
 }
 

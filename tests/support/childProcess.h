@@ -11,15 +11,19 @@
 namespace testing_support {
 
 // A program run by a test, with its standard output and error captured into
-// files, or both going into a pipe whose reader has gone (as after `| head -1`;
-// SIGPIPE's default then, whatever the test ignores). The destructor kills it
-// if it still runs.
+// files, or both going into a pipe whose reader has gone (as after `| head -1`).
+// It starts with every signal at its default and none blocked, whatever the
+// test was started with (nohup, a CI runner ignoring SIGHUP), but for the
+// signals it is asked to start ignoring. The destructor kills it and every
+// process it started if it still runs, so that a test that fails midway
+// leaves nothing running.
 class ChildProcess {
 public:
     enum class Output { Captured, IntoAPipeNobodyReads };
 
     ChildProcess(const std::filesystem::path& program, const std::filesystem::path& workingDir,
-                 const std::vector<std::string>& arguments = {}, Output output = Output::Captured);
+                 const std::vector<std::string>& arguments = {}, Output output = Output::Captured,
+                 const std::vector<int>& ignoredSignals = {});
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
@@ -43,7 +47,7 @@ private:
 // Runs a shell command, returns its standard output.
 std::string runCommand(const std::string& command);
 
-// The process ids of a process's children, from /proc.
+// The process ids of a process's children, those of every thread, from /proc.
 std::vector<pid_t> childrenOf(pid_t parent);
 
 // An X server of the test's own (Xvfb, 640x480), for a test that makes its

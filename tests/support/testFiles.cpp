@@ -1,5 +1,6 @@
 #include "testFiles.h"
 
+#include <csignal>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -53,6 +54,21 @@ WorkingDir::WorkingDir(const std::filesystem::path& dir) : previous(std::filesys
 WorkingDir::~WorkingDir()
 {
     std::filesystem::current_path(previous);
+}
+
+FileSizeLimit::FileSizeLimit(rlim_t bytes)
+{
+    getrlimit(RLIMIT_FSIZE, &previous);
+    previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = previous;
+    limited.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limited);
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
 }
 
 std::string readFile(const std::filesystem::path& path)

@@ -57,6 +57,15 @@ TEST_F(FrameReaderTest, HandsOutQueuedFramesOldestFirstWithTheTopRowFirst)
     }
     EXPECT_EQ(taken, 5);
     EXPECT_EQ(getInteger(GL_PIXEL_PACK_BUFFER_BINDING), 0);
+
+    // Blue first, as an encoder takes "bgra".
+    vroFrameReader blueFirst(kTestWidth, kTestHeight, 1, GL_BGRA);
+    drawFrame({0.2f, 0.4f, 0.6f}, {0.2f, 0.4f, 0.6f});
+    blueFirst.Queue();
+    const std::vector<std::uint8_t>& pixels = blueFirst.Take();
+    EXPECT_NEAR(pixels[0], 153, 1);
+    EXPECT_NEAR(pixels[1], 102, 1);
+    EXPECT_NEAR(pixels[2], 51, 1);
 }
 
 } // namespace

@@ -152,6 +152,17 @@ TEST_F(ShaderTest, MessagesNameTheFilesLinesInEitherDialect)
     EXPECT_TRUE(es.isBuilt()) << "the ES prelude gives the fragment stage its precision: " << es.getProblems();
 }
 
+// Word for word: without "precision highp int" the 32-bit integer hashes
+// overflow on phones and tablets whose GPUs have real 16-bit integers, in the
+// browser only, and no desktop driver would tell.
+TEST(ShaderPrelude, GivesEachDialectItsVersionPrecisionsAndLineNumbering)
+{
+    using Dialect = vroShaderPrelude::Dialect;
+    EXPECT_EQ(vroShaderPrelude::text(Dialect::desktop), "#version 410 core\n#line 1\n");
+    EXPECT_EQ(vroShaderPrelude::text(Dialect::es),
+              "#version 300 es\nprecision highp float;\nprecision highp int;\n#line 1\n");
+}
+
 TEST(ShaderPrelude, FindsAVersionOnlyBeforeAnythingButCommentsAndSpace)
 {
     EXPECT_TRUE(vroShaderPrelude::hasOwnVersion("\r\n// a note\n/* a\nblock */  #  version 300 es\n"));
@@ -201,6 +212,32 @@ TEST(TextFile, MissingFileIsEmptyAndSilent)
     EXPECT_EQ(vroUtils::ReadTextFile("/nonexistent/kelvandrix/none.fs"), "");
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+}
+
+// GPUs' names may hold "LLVM" too (AMD's compiles its shaders with it).
+TEST(Renderer, SoftwareIsToldFromGpusByName)
+{
+    const struct {
+        const char* renderer;
+        bool software;
+    } cases[] = {
+        {"llvmpipe (LLVM 15.0.6, 256 bits)", true},
+        {"softpipe", true},
+        {"Mesa X11 swrast", true},
+        {"Software Rasterizer", true},
+        {"Google SwiftShader", true},
+        {"ANGLE (Google, Vulkan 1.3.0 (SwiftShader Device (Subzero) (0x0000C0DE)), SwiftShader driver)", true},
+        {"zink (llvmpipe (LLVM 15.0.6, 256 bits))", true},
+        {"D3D12 (Microsoft Basic Render Driver)", true},
+        {"AMD Radeon RX 6600 (radeonsi, navi23, LLVM 15.0.6, DRM 3.49, 6.1.0-13-amd64)", false},
+        {"Mesa Intel(R) UHD Graphics 620 (KBL GT2)", false},
+        {"NVIDIA GeForce RTX 3060/PCIe/SSE2", false},
+        {"ANGLE (NVIDIA, NVIDIA GeForce GTX 1060 Direct3D11 vs_5_0 ps_5_0, D3D11)", false},
+        {"Apple M1", false},
+        {"", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(vroUtils::isSoftwareRenderer(c.renderer), c.software) << c.renderer;
 }
 
 TEST_F(ShaderTest, ClearTextureSlotLeavesTheUnitActiveAndEmpty)

@@ -23,8 +23,13 @@ bool writeWholeFile(const std::string& path, const std::vector<std::uint8_t>& by
     const auto status = std::filesystem::status(path, ignored);
     if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
         return writeTo(path, bytes);
-    const std::string partial = path + ".part";
-    if (writeTo(partial, bytes) && std::rename(partial.c_str(), path.c_str()) == 0)
+    // Through a symbolic link, as editors save: renamed onto the link, the
+    // file would replace it and leave the link's target as it was.
+    std::error_code unresolved;
+    const std::filesystem::path target = std::filesystem::weakly_canonical(path, unresolved);
+    const std::string file = unresolved ? path : target.string();
+    const std::string partial = file + ".part";
+    if (writeTo(partial, bytes) && std::rename(partial.c_str(), file.c_str()) == 0)
         return true;
     std::remove(partial.c_str());
     return false;

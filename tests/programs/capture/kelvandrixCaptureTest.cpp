@@ -175,33 +175,43 @@ double differenceFromVideo(const std::filesystem::path& picture, const std::file
 // The production's saturated colours at 30 s, captured as a video and as a
 // picture: the video says which colours it holds, in the stream and in the
 // container, and decoded as it says it is as close to the picture as
-// ffmpeg's own conversion and encoding of that picture. (Converted with the
-// BT.601 matrix as ffmpeg does by default, it was 0.6/255 further off.)
+// ffmpeg's own conversion and encoding of that picture, whether the GPU or
+// ffmpeg converted it. (Converted with the BT.601 matrix as ffmpeg does by
+// default, it was 0.6/255 further off.) On this software renderer the
+// capture leaves the conversion to ffmpeg unless told otherwise.
 TEST(CaptureOfTheProduction, VideoColoursAreLabelledBt709AndAsCloseAsFfmpegsOwnConversion)
 {
     TempDir dir;
-    for (const std::string out : {"v.mp4", "pictures/"}) {
-        ChildProcess program(KELVANDRIX_CAPTURE, runDir(),
-                             {"--fps", "10", "--size", "160x90", "--from", "30", "--to", "30.1", "--no-audio",
-                              "--out", dir.file(out).string() + (out.back() == '/' ? "/" : "")});
+    const std::vector<std::vector<std::string>> outputs = {
+        {"pictures/"}, {"gpu.mp4", "--convert", "gpu"}, {"ffmpeg.mp4", "--convert", "ffmpeg"}, {"default.mp4"}};
+    for (const std::vector<std::string>& out : outputs) {
+        std::vector<std::string> arguments = {"--fps", "10", "--size", "160x90", "--from", "30", "--to", "30.1",
+                                              "--no-audio", "--out", dir.file(out[0]).string() + (out[0].back() == '/' ? "/" : "")};
+        arguments.insert(arguments.end(), out.begin() + 1, out.end());
+        ChildProcess program(KELVANDRIX_CAPTURE, runDir(), arguments);
         ASSERT_EQ(program.waitForExit(60s), std::optional<int>(0)) << program.standardError();
     }
-    const std::string colours = "color_range=tv\ncolor_space=bt709\ncolor_transfer=bt709\ncolor_primaries=bt709\n";
-    runCommand("ffmpeg -v error -i '" + dir.file("v.mp4").string() + "' -c copy -f h264 '"
-               + dir.file("v.h264").string() + "'");
-    for (const char* file : {"v.mp4", "v.h264"})
-        EXPECT_EQ(runCommand("ffprobe -v error -show_entries stream=color_range,color_space,color_transfer,"
-                             "color_primaries -of default=nw=1 '" + dir.file(file).string() + "'"),
-                  colours) << file;
-    // The container's own label: primaries, transfer and matrix 1 (BT.709), not full range.
-    EXPECT_NE(readFile(dir.file("v.mp4")).find(std::string("colrnclx\0\1\0\1\0\1\0", 15)), std::string::npos);
-
     const std::filesystem::path picture = dir.file("pictures") / "frame_000300.png";
     runCommand("ffmpeg -v error -i '" + picture.string() + "' -vf scale=out_color_matrix=bt709:out_range=tv,"
-               "format=yuv420p -c:v libx264 -preset ultrafast -crf 18 '" + dir.file("ffmpeg.mp4").string() + "'");
-    const double captured = differenceFromVideo(picture, dir.file("v.mp4"));
-    const double byFfmpeg = differenceFromVideo(picture, dir.file("ffmpeg.mp4"));
-    EXPECT_LE(captured, byFfmpeg + 0.3) << "captured " << captured << "/255, ffmpeg " << byFfmpeg << "/255";
+               "format=yuv420p -c:v libx264 -preset ultrafast -crf 18 '" + dir.file("reference.mp4").string() + "'");
+    const double byFfmpeg = differenceFromVideo(picture, dir.file("reference.mp4"));
+    const std::string colours = "color_range=tv\ncolor_space=bt709\ncolor_transfer=bt709\ncolor_primaries=bt709\n";
+    for (const char* video : {"gpu", "ffmpeg"}) {
+        const std::filesystem::path file = dir.file(video + std::string(".mp4"));
+        const std::filesystem::path stream = dir.file(video + std::string(".h264"));
+        runCommand("ffmpeg -v error -i '" + file.string() + "' -c copy -f h264 '" + stream.string() + "'");
+        for (const std::filesystem::path& labelled : {file, stream})
+            EXPECT_EQ(runCommand("ffprobe -v error -show_entries stream=color_range,color_space,color_transfer,"
+                                 "color_primaries -of default=nw=1 '" + labelled.string() + "'"),
+                      colours) << labelled;
+        // The container's own label: primaries, transfer and matrix 1 (BT.709), not full range.
+        EXPECT_NE(readFile(file).find(std::string("colrnclx\0\1\0\1\0\1\0", 15)), std::string::npos) << video;
+        const double captured = differenceFromVideo(picture, file);
+        EXPECT_LE(captured, byFfmpeg + 0.1) << video << " converted: " << captured << "/255, ffmpeg's own " << byFfmpeg
+                                            << "/255";
+    }
+    EXPECT_TRUE(readFile(dir.file("default.mp4")) == readFile(dir.file("ffmpeg.mp4")));
+    EXPECT_FALSE(readFile(dir.file("default.mp4")) == readFile(dir.file("gpu.mp4")));
 }
 
 // A tone burst at 1.5 s of the music; the video from 1 s must carry it at 0.5 s.
@@ -288,7 +298,9 @@ TEST_F(Capture, BadInputIsOneLineAndWritesNothing)
         {{"--size", "99998x99998"}, 1, "is beyond the largest picture this OpenGL renders"},
         {{"--size", "63x36", "--out", "v.mp4"}, 1, "is odd; H.264 video in yuv420p needs an even width and height"},
         // Software GL renders up to 16384 pixels high: a picture that tall, not a video.
-        {{"--size", "64x16000", "--out", "v.mp4"}, 1, "is too tall for a video: this OpenGL converts frames up to 10922"},
+        {{"--size", "64x16000", "--convert", "gpu", "--out", "v.mp4"}, 1,
+         "is too tall for a video converted on the GPU: this OpenGL converts frames up to 10922"},
+        {{"--convert", "cpu"}, 2, "capture: --convert needs gpu or ffmpeg, not \"cpu\""},
         {{"--from", "3", "--to", "2", "--out", "v.mp4"}, 1, "holds no frame"},
         {{"--from", "1", "--to", "9", "--out", "v.mp4"}, 1, "lies outside the tune"},
         {{"--from", "-1", "--out", "v.mp4"}, 1, "lies outside the tune"},
@@ -381,9 +393,8 @@ TEST_F(Capture, AFailedEncoderIsSeenWhateverSIGCHLDWasLeftAs)
     std::filesystem::permissions(bin.file("ffmpeg"), std::filesystem::perms::owner_all);
     const std::string path = std::getenv("PATH");
     setenv("PATH", (bin.path().string() + ":" + path).c_str(), 1);
-    const auto previous = signal(SIGCHLD, SIG_IGN); // inherited by the capture
-    ChildProcess program(KELVANDRIX_CAPTURE, dir.path(), {"--size", "64x36", "--to", "1", "--out", "v.mp4"});
-    signal(SIGCHLD, previous);
+    ChildProcess program(KELVANDRIX_CAPTURE, dir.path(), {"--size", "64x36", "--to", "1", "--out", "v.mp4"},
+                         ChildProcess::Output::Captured, {SIGCHLD});
     setenv("PATH", path.c_str(), 1);
     EXPECT_EQ(program.waitForExit(120s), std::optional<int>(1)) << program.standardError();
     EXPECT_FALSE(std::filesystem::exists(dir.file("v.mp4")));
@@ -423,10 +434,10 @@ TEST_F(Capture, InterruptedCaptureLeavesNoFileAndNoEncoder)
 // Started under nohup, a hangup is no stop: the capture goes on to its file.
 TEST_F(Capture, AHangupItWasStartedIgnoringLetsItFinish)
 {
-    const auto previous = signal(SIGHUP, SIG_IGN); // inherited by the capture, as nohup hands it on
+    // Ignored from the start, as nohup hands it on.
     ChildProcess program(KELVANDRIX_CAPTURE, dir.path(),
-                         {"--fps", "30", "--size", "320x180", "--to", "7", "--out", "v.mp4"});
-    signal(SIGHUP, previous);
+                         {"--fps", "30", "--size", "320x180", "--to", "7", "--out", "v.mp4"},
+                         ChildProcess::Output::Captured, {SIGHUP});
     ASSERT_EQ(childrenWhenUnderWay(program).size(), 1u) << program.standardError();
     kill(program.pid(), SIGHUP);
     EXPECT_EQ(program.waitForExit(120s), std::optional<int>(0)) << program.standardError();
@@ -469,9 +480,15 @@ private:
 
 // A stop signal, a closed terminal's included, ends the capture at once even
 // while it waits on an encoder that takes nothing, and the script stops its
-// jobs with it.
+// jobs with it. The suite may run under nohup (as some CI runners start it):
+// the test's children take their hangup all the same, and a test that gives
+// up on a capture stops everything it started.
 TEST_F(Capture, AStalledEncoderStillStopsOnASignal)
 {
+    struct IgnoredHangup {
+        void (*previous)(int) = signal(SIGHUP, SIG_IGN);
+        ~IgnoredHangup() { signal(SIGHUP, previous); }
+    } underNohup;
     const auto before = filesIn(dir.path());
     const StalledEncoder encoder;
     auto waitFor = [](const std::function<bool()>& condition) {
@@ -479,6 +496,10 @@ TEST_F(Capture, AStalledEncoderStillStopsOnASignal)
         while (!condition() && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(20ms);
         return condition();
+    };
+    const auto noEncoderRuns = [&] {
+        const std::vector<pid_t> started = encoder.started();
+        return std::none_of(started.begin(), started.end(), [](pid_t pid) { return kill(pid, 0) == 0; });
     };
     {
         ChildProcess program(KELVANDRIX_CAPTURE, dir.path(), {"--size", "64x36", "--to", "5", "--out", "v.mp4"});
@@ -498,9 +519,16 @@ TEST_F(Capture, AStalledEncoderStillStopsOnASignal)
         kill(script.pid(), signal);
         EXPECT_EQ(script.waitForExit(10s), std::optional<int>(1)) << "still waits for its jobs, signal " << signal;
     }
-    for (pid_t started : encoder.started())
-        EXPECT_NE(kill(started, 0), 0) << "an encoder still runs";
+    EXPECT_TRUE(noEncoderRuns());
     EXPECT_EQ(filesIn(dir.path()), before);
+
+    {
+        // Given up on, as a failed assertion leaves it: the capture's encoder,
+        // in a process group of its own, goes with the test's object too.
+        ChildProcess program(KELVANDRIX_CAPTURE, dir.path(), {"--size", "64x36", "--to", "5", "--out", "v.mp4"});
+        ASSERT_TRUE(waitFor([&] { return blockedOnPipe(program.pid()); })) << program.standardError();
+    }
+    EXPECT_TRUE(waitFor(noEncoderRuns)) << "an encoder still runs";
 }
 
 // An encoder that never finishes its file: a stop signal ends the wait for it.
@@ -565,6 +593,26 @@ int freeLoopbackPort()
     return ntohs(address.sin_port);
 }
 
+// A port on the loopback address that takes connections and never answers
+// them, as a machine that hangs: the system completes them, nobody serves them.
+struct SilentPort {
+    SilentPort()
+    {
+        sockaddr_in address = loopback(0);
+        socklen_t length = sizeof address;
+        bind(socket, reinterpret_cast<sockaddr*>(&address), length);
+        listen(socket, 8);
+        getsockname(socket, reinterpret_cast<sockaddr*>(&address), &length);
+        number = ntohs(address.sin_port);
+    }
+    ~SilentPort() { close(socket); }
+    SilentPort(const SilentPort&) = delete;
+    SilentPort& operator=(const SilentPort&) = delete;
+
+    int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+    int number = 0;
+};
+
 bool listening(int port)
 {
     const int probe = socket(AF_INET, SOCK_STREAM, 0);
@@ -577,12 +625,16 @@ bool listening(int port)
 // Another machine on this one: an SSH server of the test's own on a free
 // loopback port, with a host key and a client key made for it, reached by an
 // ssh command of its own that an sshlogin line names before the machine's
-// name. A folder it is given to hide is covered, for the server and its
-// sessions alone, by an empty one (a mount namespace of its own).
+// name. What differs from this machine is seen by the server and its
+// sessions alone (a mount namespace of their own): a folder given as its own
+// is a copy of it made now, at the same path, so that what a job leaves
+// there stays on that machine; each path it is given to hide is covered by
+// an empty folder, or by an empty file that nothing can run.
 class SshMachine {
 public:
-    SshMachine(const TempDir& keys, const std::filesystem::path& hidden = {})
-        : port(freeLoopbackPort()), command(writeSshCommand(keys, port)), server(start(keys, hidden))
+    SshMachine(const TempDir& keys, const std::filesystem::path& own = {},
+               const std::vector<std::filesystem::path>& hidden = {})
+        : port(freeLoopbackPort()), command(sshCommand(keys, port)), server(start(keys, own, hidden))
     {
         const auto deadline = std::chrono::steady_clock::now() + 10s;
         while (!listening(port) && server.running() && std::chrono::steady_clock::now() < deadline)
@@ -600,17 +652,8 @@ public:
             runCommand("ssh-keygen -q -t ed25519 -N '' -f '" + keys.file(key).string() + "'");
     }
 
-    // The ssh command of a machine whose port nobody listens on.
-    static std::filesystem::path unreachable(const TempDir& keys) { return writeSshCommand(keys, freeLoopbackPort()); }
-
-    bool up() { return listening(port) && server.running(); }
-    std::string sshlogin(const std::string& name) const { return command.string() + " " + name; }
-    std::string log() const { return server.standardError(); }
-    // The server's sessions still running.
-    size_t sessions() const { return childrenOf(server.pid()).size(); }
-
-private:
-    static std::filesystem::path writeSshCommand(const TempDir& keys, int port)
+    // The ssh command of a machine on a loopback port.
+    static std::filesystem::path sshCommand(const TempDir& keys, int port)
     {
         const std::string name = "ssh-" + std::to_string(port);
         keys.write(name, "#!/bin/sh\nexec ssh -p " + std::to_string(port) + " -i '" + keys.file("client_key").string()
@@ -621,7 +664,17 @@ private:
         return keys.file(name);
     }
 
-    ChildProcess start(const TempDir& keys, const std::filesystem::path& hidden) const
+    bool up() { return listening(port) && server.running(); }
+    std::string sshlogin(const std::string& name) const { return command.string() + " " + name; }
+    std::string log() const { return server.standardError(); }
+    // The server's sessions still running.
+    size_t sessions() const { return childrenOf(server.pid()).size(); }
+    // Its own folder as it has it.
+    const std::filesystem::path& ownFolder() const { return copy.path(); }
+
+private:
+    ChildProcess start(const TempDir& keys, const std::filesystem::path& own,
+                       const std::vector<std::filesystem::path>& hidden) const
     {
         const std::string config = "sshd-" + std::to_string(port) + ".conf";
         keys.write(config, "HostKey " + keys.file("host_key").string() + "\nAuthorizedKeysFile "
@@ -634,23 +687,40 @@ private:
         std::filesystem::create_directories("/run/sshd"); // its privilege separation folder
         const std::vector<std::string> sshd = {"/usr/sbin/sshd", "-D", "-e", "-f", keys.file(config).string(),
                                                "-p", std::to_string(port)};
-        if (hidden.empty())
+        if (own.empty() && hidden.empty())
             return ChildProcess(sshd[0], keys.path(), {sshd.begin() + 1, sshd.end()});
-        std::vector<std::string> arguments = {"--mount", "/bin/sh", "-c",
-                                              "mount -t tmpfs tmpfs \"$1\" && shift && exec \"$@\"", "sh",
-                                              hidden.string()};
+        if (!own.empty())
+            std::filesystem::copy(own, copy.path(), std::filesystem::copy_options::recursive);
+        keys.write("nothing", "");
+        std::filesystem::permissions(keys.file("nothing"), std::filesystem::perms::none);
+        std::vector<std::string> arguments = {
+            "--mount", "/bin/sh", "-c",
+            "nothing=$1 copy=$2 own=$3; shift 3\n"
+            "[ -z \"$own\" ] || mount --bind \"$copy\" \"$own\" || exit 1\n"
+            "while [ \"$1\" != -- ]; do\n"
+            "  if [ -d \"$1\" ]; then mount -t tmpfs tmpfs \"$1\"; else mount --bind \"$nothing\" \"$1\"; fi || exit 1\n"
+            "  shift\n"
+            "done\n"
+            "shift; exec \"$@\"",
+            "sh", keys.file("nothing").string(), copy.path().string(), own.string()};
+        for (const std::filesystem::path& path : hidden)
+            arguments.push_back(path.string());
+        arguments.push_back("--");
         arguments.insert(arguments.end(), sshd.begin(), sshd.end());
         return ChildProcess("/usr/bin/unshare", keys.path(), arguments);
     }
 
     int port;
     std::filesystem::path command;
+    TempDir copy;
     ChildProcess server;
 };
 
 // Two machines reached over SSH, headless as servers are (sshd hands its
-// sessions no DISPLAY): each job draws on a virtual display of its own, the
-// pieces come back, and the video is the one a single capture makes.
+// sessions no DISPLAY), each with its own copy of the run folder: each job
+// draws on a virtual display of its own, the pieces come back and are
+// removed where they were made, and the video is the one a single capture
+// makes.
 TEST_F(Capture, ParallelOnOtherMachinesMakesTheSameVideoAsOneCapture)
 {
     // Music that is not silence, so that its samples can be told apart.
@@ -659,9 +729,16 @@ TEST_F(Capture, ParallelOnOtherMachinesMakesTheSameVideoAsOneCapture)
     const auto before = filesIn(dir.path());
     TempDir keys;
     SshMachine::makeKeys(keys);
-    SshMachine machine(keys);
-    ASSERT_TRUE(machine.up()) << machine.log();
-    keys.write("machines", machine.sshlogin("one") + "\n" + machine.sshlogin("two") + "\n");
+    SshMachine one(keys, dir.path());
+    SshMachine two(keys, dir.path());
+    ASSERT_TRUE(one.up()) << one.log();
+    ASSERT_TRUE(two.up()) << two.log();
+    keys.write("machines", one.sshlogin("one") + "\n" + two.sshlogin("two") + "\n");
+    const auto nothingLeft = [&](const char* what) {
+        EXPECT_EQ(filesIn(dir.path()), before) << what << " here";
+        EXPECT_EQ(filesIn(one.ownFolder()), before) << what << " on one";
+        EXPECT_EQ(filesIn(two.ownFolder()), before) << what << " on two";
+    };
     setenv("KELVANDRIX_CAPTURE", KELVANDRIX_CAPTURE, 1);
     auto parallel = [&](const std::vector<std::string>& options) {
         std::vector<std::string> arguments = {"--sshloginfile", keys.file("machines").string(), "--jobs", "2",
@@ -682,7 +759,7 @@ TEST_F(Capture, ParallelOnOtherMachinesMakesTheSameVideoAsOneCapture)
             EXPECT_TRUE(line.rfind("one: ", 0) == 0 || line.rfind("two: ", 0) == 0) << line;
         }
     EXPECT_GT(jobLines, 0) << failed.error;
-    EXPECT_EQ(filesIn(dir.path()), before);
+    nothingLeft("files were left");
 
     const Outcome joined = parallel({"--size", "160x90", "--out", "joined.mp4"});
     ASSERT_EQ(joined.status, std::optional<int>(0)) << joined.error;
@@ -705,7 +782,7 @@ TEST_F(Capture, ParallelOnOtherMachinesMakesTheSameVideoAsOneCapture)
 
     std::filesystem::remove(dir.file("joined.mp4"));
     std::filesystem::remove(dir.file("single.mp4"));
-    EXPECT_EQ(filesIn(dir.path()), before) << "pieces were left behind";
+    nothingLeft("pieces were left");
 
     // Stopped while both machines draw: each job finishes its frame and
     // removes its files there.
@@ -722,40 +799,45 @@ TEST_F(Capture, ParallelOnOtherMachinesMakesTheSameVideoAsOneCapture)
     EXPECT_EQ(stopped.waitForExit(30s), std::optional<int>(1)) << stopped.standardError();
     EXPECT_NE(stopped.standardError().find("capture-parallel: interrupted; nothing was written"), std::string::npos)
         << stopped.standardError();
-    while (machine.sessions() > 0 && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(20ms);
-    EXPECT_EQ(machine.sessions(), 0u) << "something still runs on the machine";
-    EXPECT_EQ(filesIn(dir.path()), before) << "a job left its files";
+    for (const SshMachine* machine : {&one, &two}) {
+        while (machine->sessions() > 0 && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(20ms);
+        EXPECT_EQ(machine->sessions(), 0u) << "something still runs on " << machine->sshlogin("");
+    }
+    nothingLeft("a job left its files");
 }
 
 // Every listed machine is asked before anything renders; each one that
-// cannot take a job says why, in a line of its own.
+// cannot take a job says why, in a line of its own, one that does not
+// answer within the time it is given included.
 TEST_F(Capture, ParallelNamesEachMachineThatCannotTakeAJob)
 {
     const auto before = filesIn(dir.path());
     const std::filesystem::path program = std::filesystem::canonical(KELVANDRIX_CAPTURE);
+    const std::string rsync = runCommand("command -v rsync");
+    ASSERT_FALSE(rsync.empty());
     TempDir keys;
     SshMachine::makeKeys(keys);
     SshMachine ready(keys);
-    SshMachine bare(keys, program.parent_path());
+    SshMachine bare(keys, {}, {program.parent_path(), std::filesystem::canonical(rsync.substr(0, rsync.size() - 1))});
     ASSERT_TRUE(ready.up()) << ready.log();
     ASSERT_TRUE(bare.up()) << bare.log();
-    const std::filesystem::path unreachable = SshMachine::unreachable(keys);
-    keys.write("machines", ready.sshlogin("one") + "\n" + bare.sshlogin("bare") + "\n" + unreachable.string()
-                               + " gone\n");
+    const SilentPort hung;
+    keys.write("machines", ready.sshlogin("one") + "\n" + bare.sshlogin("bare") + "\n"
+                               + SshMachine::sshCommand(keys, freeLoopbackPort()).string() + " gone\n"
+                               + SshMachine::sshCommand(keys, hung.number).string() + " hung\n");
     setenv("KELVANDRIX_CAPTURE", KELVANDRIX_CAPTURE, 1);
     ChildProcess script(KELVANDRIX_CAPTURE_PARALLEL, dir.path(),
-                        {"--sshloginfile", keys.file("machines").string(), "--fps", "10", "--size", "64x36", "--to",
-                         "1", "--out", "v.mp4"});
+                        {"--sshloginfile", keys.file("machines").string(), "--check-timeout", "5", "--fps", "10",
+                         "--size", "64x36", "--to", "1", "--out", "v.mp4"});
     EXPECT_EQ(script.waitForExit(120s), std::optional<int>(1));
     const std::string error = script.standardError();
-    EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 2) << error;
-    EXPECT_NE(error.find("capture-parallel: bare lacks the capture program at \"" + program.string() + "\"\n"),
-              std::string::npos)
-        << error;
-    EXPECT_NE(error.find("capture-parallel: gone cannot be reached (ssh: connect to host 127.0.0.1 port"),
-              std::string::npos)
-        << error;
+    EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 3) << error;
+    for (const std::string& line :
+         {"capture-parallel: bare lacks the capture program at \"" + program.string() + "\", rsync\n",
+          std::string("capture-parallel: gone cannot be reached (ssh: connect to host 127.0.0.1 port"),
+          std::string("capture-parallel: hung did not answer in 5 s\n")})
+        EXPECT_NE(error.find(line), std::string::npos) << line << " in:\n" << error;
     EXPECT_EQ(filesIn(dir.path()), before);
 }
 
@@ -835,6 +917,7 @@ TEST_F(Capture, ParallelBadInputIsRefusedBeforeAnyJob)
     const std::vector<Case> cases = {
         {{"--size", "64x"}, 2, "capture: --size needs WIDTHxHEIGHT"},
         {{"--crf", "52"}, 2, "capture: --crf needs a whole number from 0 to 51"},
+        {{"--check-timeout", "0"}, 2, "capture-parallel: --check-timeout needs a positive whole number of seconds"},
         {{"--out", "folder.mp4"}, 1, "capture-parallel: \"folder.mp4\" is a folder"},
         {{"--out", "pictures/"}, 1, "capture-parallel: \"pictures/\" is a folder"},
         // parallel would run every job here with no more than a warning.
@@ -851,7 +934,7 @@ TEST_F(Capture, ParallelBadInputIsRefusedBeforeAnyJob)
         ChildProcess script(KELVANDRIX_CAPTURE_PARALLEL, dir.path(), arguments);
         EXPECT_EQ(script.waitForExit(60s), std::optional<int>(bad.status)) << bad.problem;
         EXPECT_NE(script.standardError().find(bad.problem), std::string::npos) << script.standardError();
-        EXPECT_EQ(script.standardError().find("ranges,"), std::string::npos) << "jobs were started";
+        EXPECT_EQ(script.standardError().find(" at a time\n"), std::string::npos) << "jobs were started";
     }
 
     // A machine with ffmpeg but without ffprobe, which measures the range.

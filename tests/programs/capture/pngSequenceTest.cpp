@@ -3,12 +3,9 @@
 #include "testFiles.h"
 
 #include <algorithm>
-#include <csignal>
 #include <filesystem>
 #include <memory>
 #include <random>
-
-#include <sys/resource.h>
 
 #include <gtest/gtest.h>
 #include <stb/stb_image.h>
@@ -16,29 +13,6 @@
 using namespace testing_support;
 
 namespace {
-
-// Files of this process may grow to `bytes` at most while the object lives,
-// the way a full disk refuses them (a write fails instead of a signal).
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &previous);
-        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = previous;
-        limited.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &previous);
-        std::signal(SIGXFSZ, previousHandler);
-    }
-
-private:
-    rlimit previous{};
-    void (*previousHandler)(int) = nullptr;
-};
 
 TEST(PngSequenceTest, APictureThatCannotBeWrittenWholeLeavesNoFile)
 {

@@ -88,11 +88,11 @@ protected:
         into.reset();
     }
 
-    void start()
+    void start(int width = kWidth, int height = kHeight)
     {
         DevOptions options;
-        options.width = kWidth;
-        options.height = kHeight;
+        options.width = width;
+        options.height = height;
         options.sourceDir = source.path().string();
         player = std::make_unique<DevPlayer>(options, vroProductionDeclaration(), vroCreateProduction);
     }
@@ -496,6 +496,8 @@ TEST_F(DevPlayerTest, TimelineCommandsEditTheTracksAtOnceAndUndoAndRedoRestoreTh
         {"key-set shader_A 16 0.75 linear", {{8, 0.5}, {16, 0.75}, {24, 0.875}, {32, 1.0}}},
         {"key-move shader_A 1:0:0 40", {{24, 0.75 + 0.25 * 8 / 24}, {32, 0.75 + 0.25 * 16 / 24}, {40, 1.0}}},
         {"key-set shader_A 0:2:0 0.75 smooth", {{24, 0.75 + 0.25 * smooth(8.0 / 24)}, {40, 1.0}}},
+        // The panel's value field names no kind: the key keeps its own.
+        {"key-set shader_A 0:2:0 0.625", {{24, 0.625 + 0.375 * smooth(8.0 / 24)}, {40, 1.0}}},
         {"key-delete shader_A 0:2:0", {{16, 0.5}, {24, 0.5}, {39, 0.5}, {40, 1.0}}},
     };
     std::vector<std::vector<double>> before;
@@ -515,11 +517,15 @@ TEST_F(DevPlayerTest, TimelineCommandsEditTheTracksAtOnceAndUndoAndRedoRestoreTh
             << "the frame reads the edited track";
     }
 
-    // Nothing of a command that cannot be done is done; each says why in one line.
+    // Nothing of a command that cannot be done is done; each says why in one
+    // line. Keys stay within the tune, one to a row.
     const std::string text = player->getTimeline()->getDocument().text();
-    for (const char* refused : {"key-move shader_A 0 1:1:0", "key-set shader_a 0 1", "key-set shader_A 0 abc",
-                                "key-set shader_A 99999 1", "key-delete shader_A 3", "key-set shader_A 0 1 curly",
-                                "key-move shader_A 0", "undo now"}) {
+    const std::string pastTheEnd = std::to_string(player->getTimeline()->lastRow() + 1);
+    for (const std::string& refused : std::vector<std::string>
+         {"key-move shader_A 0 1:1:0", "key-move shader_A 40 0", "key-move shader_A 0 -1",
+          "key-move shader_A 40 " + pastTheEnd, "key-set shader_a 0 1", "key-set shader_A 0 abc",
+          "key-set shader_A " + pastTheEnd + " 1", "key-delete shader_A 3", "key-set shader_A 0 1 curly",
+          "key-move shader_A 0", "undo now"}) {
         testing::internal::CaptureStderr();
         EXPECT_FALSE(player->Execute(refused)) << refused;
         const std::string said = testing::internal::GetCapturedStderr();
@@ -540,6 +546,13 @@ TEST_F(DevPlayerTest, TimelineCommandsEditTheTracksAtOnceAndUndoAndRedoRestoreTh
         for (const auto& [row, value] : step.values)
             EXPECT_NEAR(trackValue(audio(), "shader_A", row), value, 1e-6) << "redoing " << step.command;
     }
+
+    // The tune's very last row takes a key, moved there or new.
+    const std::string last = std::to_string(player->getTimeline()->lastRow());
+    ASSERT_TRUE(player->Execute("key-move shader_A 40 " + last));
+    ASSERT_TRUE(player->Execute("key-set bg_v " + last + " 2"));
+    EXPECT_EQ(trackValue(audio(), "shader_A", std::stod(last)), 1.0);
+    EXPECT_EQ(trackValue(audio(), "bg_v", std::stod(last)), 2.0);
 }
 
 // The saved text, built into the production's track files, plays what the
@@ -619,6 +632,42 @@ TEST_F(DevPlayerTest, SavedEditsBuildIntoWhatPlayedAndOutsideChangesWaitForAChoi
     testing::internal::GetCapturedStderr();
 }
 
+// A save goes through a link to the file, as editors save; a save that
+// cannot be written whole (the disk full) says so, writes nothing and keeps
+// the edits unsaved, so that nobody quits believing them safe.
+TEST_F(DevPlayerTest, ASaveWritesThroughALinkOrNothingAtAll)
+{
+    // Longer than the disk leaves room for; the message about it is not.
+    const std::string text = "# " + std::string(4000, '-') + "\n" + kTracks;
+    fs::create_directories(source.file("shared"));
+    source.write("shared/kelvandrix.tracks", text);
+    fs::remove(source.file("tracks/kelvandrix.tracks"));
+    fs::create_symlink("../shared/kelvandrix.tracks", source.file("tracks/kelvandrix.tracks"));
+    start();
+    ASSERT_TRUE(player->Execute("key-set shader_A 0 0.25"));
+    testing::internal::CaptureStderr();
+    bool saved = true;
+    {
+        const FileSizeLimit fullDisk(2048);
+        saved = player->Execute("save");
+    }
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "dev: save: cannot write "
+                                                          + source.file("tracks/kelvandrix.tracks").string()
+                                                          + ": the edits stay unsaved\n");
+    EXPECT_NE(player->describe().find("unsaved changes"), std::string::npos) << player->describe();
+    EXPECT_TRUE(readFile(source.file("shared/kelvandrix.tracks")) == text) << "the file is not as it was";
+
+    ASSERT_TRUE(player->Execute("save"));
+    EXPECT_EQ(player->describe().find("unsaved changes"), std::string::npos) << player->describe();
+    EXPECT_TRUE(fs::is_symlink(source.file("tracks/kelvandrix.tracks"))) << "the link was replaced by a file";
+    EXPECT_TRUE(readFile(source.file("shared/kelvandrix.tracks")) == player->getTimeline()->getDocument().text())
+        << "the link's file was not saved";
+    for (const char* folder : {"shared", "tracks"})
+        EXPECT_EQ(std::distance(fs::directory_iterator(source.file(folder)), fs::directory_iterator()), 1)
+            << "a partial file was left in " << folder;
+}
+
 // The panel at bar 8: the playhead, red, stands on bar 8's line across the
 // ruler, and the grey lines of bars 9 and 10 follow a bar's width apart.
 TEST_F(DevPlayerTest, ThePanelsPlayheadStandsOverTheBarOfTheMusicTime)
@@ -657,6 +706,67 @@ TEST_F(DevPlayerTest, ThePanelsPlayheadStandsOverTheBarOfTheMusicTime)
     }
     ASSERT_TRUE(player->Execute("timeline"));
     EXPECT_FALSE(red(rowOfPixels()[playX])) << "hidden, the picture shows";
+}
+
+// The lanes as the sync player plays them, read back from the frame: on the
+// top lane a key of each kind between held values of 0 and 1. A held value
+// runs flat to the next key, larger values stand higher, and the eased kinds
+// curve as they play.
+TEST_F(DevPlayerTest, EachKindOfKeyIsDrawnAsItPlays)
+{
+    constexpr int width = 640;
+    constexpr int height = 480;
+    source.write("tracks/kelvandrix.tracks", "track bg_v\n0:0:0 0 step\n1:0:0 1 step\n2:0:0 1 linear\n"
+                                             "3:0:0 0 smooth\n4:0:0 1 ramp\n5:0:0 0 step\ntrack part\n0:0:0 1 step\n");
+    start(width, height);
+    for (const char* command : {"pause", "seek-bar 8", "timeline"})
+        ASSERT_TRUE(player->Execute(command)) << command;
+    TimelinePanel& panel = player->getTimelinePanel();
+    panel.showRows(-8.0, 176.0); // the playhead, at bar 8, out of the way
+    frames(2);
+    ASSERT_TRUE(player->DrawFrame());
+    const std::vector<std::uint8_t> frame = readPixels(width, height);
+    player->Present();
+
+    // In the panel's pixels, rows from the top.
+    const auto pixel = [&](int x, int y) { return &frame[static_cast<size_t>(((height - 1 - y) * width + x) * 4)]; };
+    const auto white = [&](int x, int y) { return pixel(x, y)[0] > 240 && pixel(x, y)[1] > 240 && pixel(x, y)[2] > 240; };
+    const auto onCurve = [&](int x, int y) { return pixel(x, y)[0] < 160 && pixel(x, y)[1] > 150 && pixel(x, y)[2] > 200; };
+    const int lanesTop = static_cast<int>(panel.getRulerTop() + TimelinePanel::kRulerHeight);
+    // The centre of the first key square down a key's column: the top lane's.
+    const auto keyHeight = [&](int32_t row) {
+        const int x = static_cast<int>(std::floor(panel.xOfRow(row)));
+        int y = lanesTop;
+        while (y < height && !white(x, y))
+            ++y;
+        int end = y;
+        while (end < height && white(x, end))
+            ++end;
+        return (y + end) / 2.0;
+    };
+    const double zero = keyHeight(0);
+    const double one = keyHeight(32);
+    ASSERT_LT(one, zero - 20.0) << "the key of value 1 does not stand above the key of value 0";
+
+    const Timeline& timeline = *player->getTimeline();
+    const double rowWidth = panel.xOfRow(1.0) - panel.xOfRow(0.0);
+    for (int x = static_cast<int>(panel.xOfRow(0.0)); x < static_cast<int>(panel.xOfRow(160.0)); ++x) {
+        const double row = (x + 0.5 - panel.xOfRow(0.0)) / rowWidth;
+        // Past the keys' squares and the jumps at them.
+        if (std::abs(row - 32.0 * std::round(row / 32.0)) * rowWidth < 6.0)
+            continue;
+        const double expected = zero + (one - zero) * timeline.valueAt(0, row);
+        int first = -1;
+        int last = -1;
+        for (int y = lanesTop; y < zero + 4.0; ++y)
+            if (onCurve(x, y)) {
+                first = first < 0 ? y : first;
+                last = y;
+            }
+        EXPECT_TRUE(first >= 0 && expected > first + 0.5 - 1.5 && expected < last + 0.5 + 1.5)
+            << "at row " << row << " the curve should pass y " << expected << ", it covers " << first << " to "
+            << last;
+    }
 }
 
 // The panel's edits of a selection: a drag stops short of the keys that

@@ -81,8 +81,9 @@ TEST(DevProgram, TimelineCommandsSaveTheProductionsTextChangedInTheEditedKeysOnl
 
 // Keys and the mouse on the program's window: over the last lane, I inserts
 // a key of its track at the playhead with the value the track has there and
-// the kind of the key before; Ctrl+S saves it and Escape quits.
-TEST(DevProgram, OverTheTimelineIInsertsAKeyAtThePlayheadAndCtrlSSavesIt)
+// the kind of the key before; dragged up with Ctrl held, its value grows and
+// its row stays; Ctrl+S saves it and Escape quits.
+TEST(DevProgram, OverTheTimelineIInsertsAKeyACtrlDragRaisesItAndCtrlSSavesIt)
 {
     TempDir source;
     std::filesystem::create_directories(source.file("tracks"));
@@ -109,10 +110,31 @@ TEST(DevProgram, OverTheTimelineIInsertsAKeyAtThePlayheadAndCtrlSSavesIt)
     const std::string id = std::to_string(window);
     // The window's bottom row of lanes, above the panel's margin; the panel
     // reads where the mouse is once a frame.
-    runCommand("xdotool windowfocus --sync " + id + " mousemove --window " + id + " 640 700 sleep 1 key i "
-               "key ctrl+s sleep 1 key Escape");
+    runCommand("xdotool windowfocus --sync " + id + " mousemove --window " + id + " 640 700 sleep 1 key i sleep 1");
+    // The new key is the selected one, drawn in amber.
+    const Screenshot panel = screen.grab();
+    int keyX = 0, keyY = 0, amber = 0;
+    for (int y = 400; y < panel.height; ++y)
+        for (int x = 0; x < panel.width; ++x)
+            if (panel.at(x, y)[0] > 240 && std::abs(panel.at(x, y)[1] - 200) < 20 && panel.at(x, y)[2] < 80) {
+                keyX += x;
+                keyY += y;
+                ++amber;
+            }
+    ASSERT_GT(amber, 0) << "no key was inserted: " << program.standardError();
+    const std::string at = std::to_string(keyX / amber) + " ";
+    runCommand("xdotool mousemove --window " + id + " " + at + std::to_string(keyY / amber) + " keydown ctrl "
+               "mousedown 1 sleep 0.3 mousemove --window " + id + " " + at + std::to_string(keyY / amber - 10)
+               + " sleep 0.3 mousemove --window " + id + " " + at + std::to_string(keyY / amber - 20)
+               + " sleep 0.5 mouseup 1 keyup ctrl key ctrl+s sleep 1 key Escape");
     ASSERT_EQ(program.waitForExit(30s), std::optional<int>(0)) << program.standardError();
-    EXPECT_EQ(readFile(source.file("tracks/kelvandrix.tracks")),
-              "track part\n0:0:0 1 step\ntrack shader_D\n0:0:0 0 step\n2:0:0 1 linear\n3:0:0 0.5 linear\n4:0:0 0 step\n")
-        << program.standardError();
+    const std::string saved = readFile(source.file("tracks/kelvandrix.tracks"));
+    const std::string before = "track part\n0:0:0 1 step\ntrack shader_D\n0:0:0 0 step\n2:0:0 1 linear\n3:0:0 ";
+    const std::string after = " linear\n4:0:0 0 step\n";
+    ASSERT_TRUE(saved.rfind(before, 0) == 0 && saved.size() > before.size() + after.size()
+                && saved.compare(saved.size() - after.size(), after.size(), after) == 0)
+        << saved << program.standardError();
+    const double value = std::stod(saved.substr(before.size(), saved.size() - before.size() - after.size()));
+    EXPECT_GT(value, 0.55) << "dragged up from 0.5";
+    EXPECT_LT(value, 0.95) << "dragged up from 0.5 by a fifth of the lane";
 }

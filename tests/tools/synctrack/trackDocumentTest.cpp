@@ -145,6 +145,8 @@ TEST(TrackDocument, EditsThatCannotBeDoneChangeNothing)
     } refused[] = {
         {[](TrackDocument& d) { return d.moveKey(0, 0, 32); }, "row 1:0:0 is not before the next key's row 1:0:0"},
         {[](TrackDocument& d) { return d.moveKey(0, 0, -9); }, "row -9 is not after the previous key's row -8"},
+        // Onto a neighbour's row: two keys on one row make a text the build refuses.
+        {[](TrackDocument& d) { return d.moveKey(0, 0, -8); }, "row -8 is not after the previous key's row -8"},
         {[](TrackDocument& d) { return d.moveKey(0, 1, 2); }, "no key at row 0:0:1"},
         {[](TrackDocument& d) { return d.deleteKey(1, 0); }, "no key at row 0:0:0"},
         {[](TrackDocument& d) { return d.setKey(2, key(0, 1, SYNC_KEY_STEP)); }, "no such track"},
@@ -196,13 +198,20 @@ TEST(TrackDocument, UndoAndRedoGiveBackTheExactTextsStepByStep)
     EXPECT_FALSE(document.redo());
     EXPECT_FALSE(document.isModified()) << "back at the saved text";
 
+    // Undone and edited anew: no undo or redo leads back to the saved text,
+    // so an outside change must not be taken over these edits.
+    ASSERT_TRUE(document.undo());
+    ASSERT_EQ(document.setKey(1, key(3, 2.0f, SYNC_KEY_RAMP)), "");
+    EXPECT_TRUE(document.isModified()) << "as many steps as the saved text, but not its steps";
+    const std::string edited = document.text();
+
     // A drag: many moves, one step.
     document.beginStep();
     for (int32_t row = 71; row < 90; ++row)
         ASSERT_EQ(document.moveKey(0, row - 1, row), "");
     document.endStep();
     ASSERT_TRUE(document.undo());
-    EXPECT_EQ(document.text(), texts.back());
+    EXPECT_EQ(document.text(), edited);
 
     // The oldest steps go beyond the limit; the saved state among them too.
     for (size_t i = 0; i < TrackDocument::kUndoSteps + 5; ++i)
