@@ -2,6 +2,7 @@
 
 #include "displayCheck.h"
 #include "outputFiles.h"
+#include "vroChildProcess.h"
 #include "vroWindow.h"
 
 #include <algorithm>
@@ -65,7 +66,7 @@ int largestPictureSide()
 bool checkBeforeLoading(const CaptureOptions& options)
 {
     const bool video = !options.audioOnly && !options.writesPictures();
-    if (video && findProgram("ffmpeg").empty())
+    if (video && vroChildProcess::Find("ffmpeg").empty())
         return fail("ffmpeg is not installed; it encodes the video (Debian package ffmpeg), or write "
                     "pictures with --out FOLDER/");
     if (video && (options.width % 2 != 0 || options.height % 2 != 0))

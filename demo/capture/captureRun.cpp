@@ -7,6 +7,7 @@
 #include "pngSequence.h"
 #include "rangeAudio.h"
 #include "videoEncoder.h"
+#include "vroProcessPlatform.h"
 
 #include <chrono>
 #include <cmath>
@@ -24,24 +25,6 @@ volatile std::sig_atomic_t stopRequested = 0;
 void requestStop(int)
 {
     stopRequested = 1;
-}
-
-// Without SA_RESTART, so that a write blocked on the encoder returns at once.
-void catchStopSignals()
-{
-    struct sigaction action {};
-    action.sa_handler = requestStop;
-    sigemptyset(&action.sa_mask);
-    // A closed terminal (SIGHUP) too: its default would end this program
-    // and leave the encoder to finish a file nobody removes. A signal it
-    // was started ignoring stays ignored: nohup's hangup, a background
-    // job's Ctrl-C.
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        struct sigaction inherited {};
-        if (sigaction(signal, nullptr, &inherited) == 0 && inherited.sa_handler != SIG_IGN)
-            sigaction(signal, &action, nullptr);
-    }
-    signal(SIGPIPE, SIG_IGN); // a vanished encoder shows as a failed write
 }
 
 // Xlib ends the program with exit() when the X server goes away, and the
@@ -227,7 +210,7 @@ bool makePictureFolder(const CaptureOptions& options)
 
 bool runCapture(const CaptureOptions& options)
 {
-    catchStopSignals();
+    vroProcessPlatform::CatchStopSignals(requestStop);
     std::atexit(undoWhatIsUnderWay);
     const bool madeFolder = makePictureFolder(options);
     const bool done = captureMusicAndFrames(options);

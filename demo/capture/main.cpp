@@ -3,7 +3,7 @@
 #include "captureChecks.h"
 #include "captureOptions.h"
 #include "captureRun.h"
-#include "vroUtils.h"
+#include "vroProcessPlatform.h"
 
 #include <cstdio>
 
@@ -11,7 +11,7 @@ int main(int argc, char** argv)
 {
     // Before anything is opened: the display check and the music file come
     // before the engine.
-    vroUtils::SettleStandardStreams();
+    vroProcessPlatform::Settle();
     std::string error;
     const auto options = parseCaptureOptions(argc, argv, error);
     if (!options) {

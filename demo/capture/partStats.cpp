@@ -1,6 +1,7 @@
 #include "partStats.h"
 
 #include "outputFiles.h"
+#include "vroProcessPlatform.h"
 
 #include <algorithm>
 #include <cmath>
@@ -91,7 +92,7 @@ void PartStats::PrintTable(std::FILE* stream) const
 bool PartStats::WriteCsv(const std::string& path) const
 {
     const std::filesystem::path partial = temporaryBeside(path, "capture");
-    std::FILE* file = std::fopen(partial.c_str(), "w");
+    std::FILE* file = vroProcessPlatform::OpenFile(partial, "wb");
     if (!file) {
         std::fprintf(stderr, "capture: cannot write \"%s\"\n", path.c_str());
         return false;

@@ -3,7 +3,7 @@
 #include "devOptions.h"
 #include "devPlayer.h"
 #include "displayCheck.h"
-#include "vroUtils.h"
+#include "vroProcessPlatform.h"
 
 #include <cstdio>
 #include <string>
@@ -12,7 +12,7 @@
 int main(int argc, char** argv)
 {
     // Before anything is opened: the command file comes before the engine.
-    vroUtils::SettleStandardStreams();
+    vroProcessPlatform::Settle();
     const std::vector<std::string> args(argv + 1, argv + argc);
     std::string error;
     const std::optional<DevOptions> options = DevOptions::parse(args, KELVANDRIX_DATA_DIR, error);
