@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -18,8 +19,12 @@ struct CaptureOptions {
     std::string statsCsv; // empty: the table only
     bool help = false;
 
-    // A name ending in '/' asks for a folder of numbered pictures.
-    bool writesPictures() const { return !out.empty() && out.back() == '/'; }
+    // A name ending in '/' (or the system's own separator, '\\' on Windows)
+    // asks for a folder of numbered pictures.
+    bool writesPictures() const
+    {
+        return !out.empty() && (out.back() == '/' || out.back() == std::filesystem::path::preferred_separator);
+    }
 };
 
 // The options, or one line naming what is wrong with them in `error`.
