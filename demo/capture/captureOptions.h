@@ -21,6 +21,8 @@ struct CaptureOptions {
 
     // A name ending in '/' (or the system's own separator, '\\' on Windows)
     // asks for a folder of numbered pictures.
+    // The output as a path: option values are UTF-8 on every platform.
+    std::filesystem::path outPath() const { return std::filesystem::u8path(out); }
     bool writesPictures() const
     {
         return !out.empty() && (out.back() == '/' || out.back() == std::filesystem::path::preferred_separator);

@@ -87,16 +87,16 @@ std::filesystem::path audioFileFor(const CaptureOptions& options)
     if (!options.audio)
         return {};
     if (options.writesPictures())
-        return std::filesystem::path(options.out) / "audio.wav";
-    return temporaryBeside(std::filesystem::path(options.out).replace_extension(".wav"), "capture-audio");
+        return options.outPath() / "audio.wav";
+    return temporaryBeside(options.outPath().replace_extension(".wav"), "capture-audio");
 }
 
 std::unique_ptr<FrameSink> makeSink(const CaptureOptions& options, const std::filesystem::path& audio)
 {
     if (options.writesPictures())
-        return std::make_unique<PngSequence>(options.out, options.width, options.height);
+        return std::make_unique<PngSequence>(options.outPath(), options.width, options.height);
     auto encoder = std::make_unique<VideoEncoder>(VideoEncoder::Settings{
-        options.out, options.width, options.height, options.fps, options.crf, audio, &stopRequested});
+        options.outPath(), options.width, options.height, options.fps, options.crf, audio, &stopRequested});
     if (!encoder->Start())
         return nullptr;
     return encoder;
@@ -107,10 +107,10 @@ std::uintmax_t bytesWritten(const CaptureOptions& options, const FrameRange& ran
 {
     std::error_code unknown;
     if (!options.writesPictures())
-        return std::filesystem::file_size(options.out, unknown);
+        return std::filesystem::file_size(options.outPath(), unknown);
     std::uintmax_t bytes = 0;
     for (long frame = range.first; frame < range.end; ++frame) {
-        const auto size = std::filesystem::file_size(std::filesystem::path(options.out) / PngSequence::fileName(frame), unknown);
+        const auto size = std::filesystem::file_size(options.outPath() / PngSequence::fileName(frame), unknown);
         if (!unknown)
             bytes += size;
     }
@@ -134,7 +134,7 @@ std::optional<FrameRange> writeMusic(const CaptureOptions& options, const std::f
     std::optional<FrameRange> range;
     if (!audio.isOpen() || !(range = rangeWithin(options, audio.lengthSeconds())))
         return std::nullopt;
-    const std::filesystem::path target = options.audioOnly ? std::filesystem::path(options.out) : audioFile;
+    const std::filesystem::path target = options.audioOnly ? options.outPath() : audioFile;
     if (!target.empty() && !audio.WriteWav(*range, target))
         return std::nullopt;
     return range;
@@ -203,7 +203,7 @@ bool captureMusicAndFrames(const CaptureOptions& options)
 bool makePictureFolder(const CaptureOptions& options)
 {
     std::error_code ignored;
-    return options.writesPictures() && std::filesystem::create_directory(options.out, ignored);
+    return options.writesPictures() && std::filesystem::create_directory(options.outPath(), ignored);
 }
 
 } // namespace
@@ -217,6 +217,6 @@ bool runCapture(const CaptureOptions& options)
     // Removes it only when empty: pictures finished before an interruption stay.
     std::error_code ignored;
     if (!done && madeFolder)
-        std::filesystem::remove(options.out, ignored);
+        std::filesystem::remove(options.outPath(), ignored);
     return done;
 }

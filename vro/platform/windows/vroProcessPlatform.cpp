@@ -46,14 +46,19 @@ void removeEmptyLog()
         std::filesystem::remove(logFile, ignored);
 }
 
+// The C runtime marks the standard error of a program started without one
+// as closed, and reopening a closed stream fails: the log's stream takes its
+// place instead (the runtime's streams are plain records).
 void writeMessagesToLog(const std::filesystem::path& executable)
 {
     logFile = executable;
     logFile.replace_extension(".log");
-    if (!_wfreopen(logFile.c_str(), L"w", stderr))
+    std::FILE* log = _wfopen(logFile.c_str(), L"w");
+    if (!log)
         return;
     // Line by line as they are said: a program that dies keeps what it said.
-    std::setvbuf(stderr, nullptr, _IONBF, 0);
+    std::setvbuf(log, nullptr, _IONBF, 0);
+    *stderr = *log;
     std::atexit(removeEmptyLog);
 }
 
