@@ -18,7 +18,12 @@ class vroChildProcess {
 public:
     vroChildProcess() = default;
     // One still running is ended.
-    ~vroChildProcess();
+    ~vroChildProcess()
+    {
+        if (isRunning())
+            Kill();
+        CloseInput();
+    }
 
     vroChildProcess(const vroChildProcess&) = delete;
     vroChildProcess& operator=(const vroChildProcess&) = delete;

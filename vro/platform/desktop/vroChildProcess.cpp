@@ -31,13 +31,6 @@ void growPipe(int pipe, size_t bytes)
 
 } // namespace
 
-vroChildProcess::~vroChildProcess()
-{
-    if (isRunning())
-        Kill();
-    CloseInput();
-}
-
 bool vroChildProcess::Start(const std::vector<std::string>& arguments, const std::filesystem::path& log,
                             std::size_t pipeBytes, std::string& problem)
 {

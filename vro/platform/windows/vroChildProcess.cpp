@@ -59,13 +59,6 @@ std::string lastError()
 
 } // namespace
 
-vroChildProcess::~vroChildProcess()
-{
-    if (isRunning())
-        Kill();
-    CloseInput();
-}
-
 bool vroChildProcess::Start(const std::vector<std::string>& arguments, const std::filesystem::path& log,
                             std::size_t pipeBytes, std::string& problem)
 {
