@@ -6,8 +6,9 @@
 
 #include <sys/stat.h>
 
-// Names are UTF-8, as everywhere else: the narrow functions would take them
-// in the system's code page. A folder does not open; a device such as "NUL"
+// Names are UTF-8, as everywhere else: the narrow functions take them in the
+// system's code page, which is UTF-8 only where Windows honours the
+// programs' manifest (Windows 10 1903 and later). A folder does not open; a device such as "NUL"
 // has no size to know and is refused.
 std::unique_ptr<bassByteSource> bassByteSource::openFile(const std::string& path)
 {

@@ -20,8 +20,9 @@ bool widen(const char* text, wchar_t (&wide)[Size])
 
 } // namespace
 
-// Names are UTF-8, as everywhere else: the narrow functions would take them
-// in the system's code page. Windows has no FIFO that blocks an opening. A
+// Names are UTF-8, as everywhere else: the narrow functions take them in the
+// system's code page, which is UTF-8 only where Windows honours the
+// programs' manifest (Windows 10 1903 and later). Windows has no FIFO that blocks an opening. A
 // folder is refused as EISDIR (opening one fails with EACCES), a device such
 // as "NUL" or "CON" as ENODEV.
 void* sync_open_file(const char* path, const char* mode)
