@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <sstream>
+#include <vector>
 
 #include <windows.h>
 
@@ -57,6 +58,34 @@ std::string lastError()
     return "Windows error " + std::to_string(GetLastError());
 }
 
+// Starts the command line on the three standard handles given, which are all
+// the child inherits: one that inherited this program's own standard output
+// would keep whoever reads it waiting for its end. A process group of its own
+// ignores the console's Ctrl-C; no console window of its own either.
+bool createChild(std::wstring line, HANDLE input, HANDLE output, HANDLE error, PROCESS_INFORMATION& started)
+{
+    STARTUPINFOEXW startup{};
+    startup.StartupInfo.cb = sizeof startup;
+    startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
+    startup.StartupInfo.hStdInput = input;
+    startup.StartupInfo.hStdOutput = output;
+    startup.StartupInfo.hStdError = error;
+    HANDLE inheritedOnly[] = {input, output, error};
+    SIZE_T bytes = 0;
+    InitializeProcThreadAttributeList(nullptr, 1, 0, &bytes);
+    std::vector<char> list(bytes);
+    startup.lpAttributeList = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(list.data());
+    if (!InitializeProcThreadAttributeList(startup.lpAttributeList, 1, 0, &bytes))
+        return false;
+    const bool created = UpdateProcThreadAttribute(startup.lpAttributeList, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST,
+                                                   inheritedOnly, sizeof inheritedOnly, nullptr, nullptr)
+                         && CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE,
+                                           CREATE_NEW_PROCESS_GROUP | CREATE_NO_WINDOW | EXTENDED_STARTUPINFO_PRESENT,
+                                           nullptr, nullptr, &startup.StartupInfo, &started);
+    DeleteProcThreadAttributeList(startup.lpAttributeList);
+    return created;
+}
+
 } // namespace
 
 bool vroChildProcess::Start(const std::vector<std::string>& arguments, const std::filesystem::path& log,
@@ -74,19 +103,9 @@ bool vroChildProcess::Start(const std::vector<std::string>& arguments, const std
     SetHandleInformation(writing, HANDLE_FLAG_INHERIT, 0);
     const HANDLE logFile = openInherited(log.wstring(), CREATE_ALWAYS);
     const HANDLE nothing = openInherited(L"NUL", OPEN_EXISTING);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = reading;
-    startup.hStdOutput = nothing;
-    startup.hStdError = logFile;
     PROCESS_INFORMATION started{};
-    std::wstring line = commandLine(arguments);
-    // A process group of its own ignores the console's Ctrl-C; no console
-    // window of its own either.
-    const bool ok = logFile != INVALID_HANDLE_VALUE
-                    && CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE,
-                                      CREATE_NEW_PROCESS_GROUP | CREATE_NO_WINDOW, nullptr, nullptr, &startup, &started);
+    const bool ok = logFile != INVALID_HANDLE_VALUE && nothing != INVALID_HANDLE_VALUE
+                    && createChild(commandLine(arguments), reading, nothing, logFile, started);
     if (logFile == INVALID_HANDLE_VALUE)
         problem = "cannot write the log \"" + log.u8string() + "\": " + lastError();
     else if (!ok)
