@@ -21,6 +21,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # The compiler's own runtime (libgcc, libstdc++, winpthread) linked in, so
-# that a program or DLL needs no MinGW DLL beside it.
+# that a program or DLL needs no MinGW DLL beside it; a DLL without symbols
+# (the programs are stripped by the project's own build).
 set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
-set(CMAKE_SHARED_LINKER_FLAGS_INIT -static)
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -s")
