@@ -3,13 +3,13 @@
 #include "vroAudio.h"
 #include "vroFSQuad.h"
 #include "vroFontManager.h"
+#include "vroProcessPlatform.h"
 #include "vroProgressBar.h"
 #include "vroRenderer.h"
 #include "vroShaderManager.h"
 #include "vroTextOverlay.h"
 #include "vroTextureManager.h"
 #include "vroTimer.h"
-#include "vroUtils.h"
 #include "vroWindow.h"
 
 #include <chrono>
@@ -18,7 +18,7 @@
 
 vroEngine::vroEngine()
 {
-    vroUtils::SettleStandardStreams();
+    vroProcessPlatform::Settle();
     shaderManager = std::make_unique<vroShaderManager>(this);
     window = std::make_unique<vroWindow>();
     createServices();
@@ -26,7 +26,7 @@ vroEngine::vroEngine()
 
 vroEngine::vroEngine(int width, int height, std::string title, bool fullscreen, bool visible)
 {
-    vroUtils::SettleStandardStreams();
+    vroProcessPlatform::Settle();
     shaderManager = std::make_unique<vroShaderManager>(this);
     window = std::make_unique<vroWindow>(width, height, std::move(title), fullscreen, visible);
     createServices();

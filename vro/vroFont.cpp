@@ -93,8 +93,10 @@ FT_Error vroFont::Load()
         FT_Done_Face(face);
     face = nullptr;
     // Only a file is opened: a FIFO without a writer would block FreeType for ever.
+    // FreeType opens it through the C library, which takes UTF-8 names on
+    // Windows too: the programs declare it their code page there.
     std::error_code ignored;
-    const FT_Error error = std::filesystem::is_regular_file(fileName, ignored)
+    const FT_Error error = std::filesystem::is_regular_file(std::filesystem::u8path(fileName), ignored)
                                ? FT_New_Face(library, fileName.c_str(), 0, &face)
                                : FT_Err_Cannot_Open_Resource;
     if (error != 0) {

@@ -25,13 +25,14 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 std::optional<std::string> vroShaderManager::readSource(const std::string& path, std::string& problem) const
 {
     std::error_code ignored;
+    const std::filesystem::path file = std::filesystem::u8path(path);
     // Opened once on trial: a file without permission to read would otherwise
     // come through as an empty text, named only by the compiler's complaint.
-    if (!std::filesystem::is_regular_file(path, ignored) || !std::ifstream(path)) {
+    if (!std::filesystem::is_regular_file(file, ignored) || !std::ifstream(file)) {
         problem = "cannot be read";
         return std::nullopt;
     }
-    const std::uintmax_t size = std::filesystem::file_size(path, ignored);
+    const std::uintmax_t size = std::filesystem::file_size(file, ignored);
     if (size > kLargestSource) {
         problem = std::to_string(size) + " bytes, more than the "
                   + std::to_string(kLargestSource) + " a source may have";
@@ -108,9 +109,9 @@ std::string vroShaderManager::sourcePath(const std::string& file) const
 {
     std::error_code ignored;
     for (const std::string& folder : sourceFolders) {
-        const std::filesystem::path candidate = std::filesystem::path(folder) / file;
+        const std::filesystem::path candidate = std::filesystem::u8path(folder) / std::filesystem::u8path(file);
         if (std::filesystem::is_regular_file(candidate, ignored))
-            return candidate.string();
+            return candidate.u8string();
     }
     return file;
 }

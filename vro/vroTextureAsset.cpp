@@ -233,16 +233,17 @@ std::unique_ptr<PictureReader> readerFor(const std::vector<unsigned char>& bytes
 bool readWholeFile(const std::string& path, std::vector<unsigned char>& bytes, std::string& problem)
 {
     std::error_code ignored;
+    const std::filesystem::path file = std::filesystem::u8path(path);
     // Only a file is read: a FIFO without a writer would block for ever.
-    if (!std::filesystem::is_regular_file(path, ignored))
+    if (!std::filesystem::is_regular_file(file, ignored))
         return false;
-    const std::uintmax_t size = std::filesystem::file_size(path, ignored);
+    const std::uintmax_t size = std::filesystem::file_size(file, ignored);
     if (size > kLargestFile) {
         problem = "is " + std::to_string(size) + " bytes, more than the " + std::to_string(kLargestFile)
                   + " a picture may have";
         return false;
     }
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(file, std::ios::binary);
     bytes.resize(static_cast<size_t>(size));
     return in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size))
            && in.gcount() == static_cast<std::streamsize>(size);

@@ -64,6 +64,10 @@ void vroWindow::setGLFWHints()
     vroWindowPlatform::SetContextHints();
     glfwWindowHint(GLFW_RESIZABLE, GL_FALSE);
     glfwWindowHint(GLFW_VISIBLE, visible ? GL_TRUE : GL_FALSE);
+    // A hidden window is drawn into, never looked at. Without a frame its
+    // drawing area is the whole size asked for, even as large as the screen
+    // where the system keeps a window's frame within the screen (Windows).
+    glfwWindowHint(GLFW_DECORATED, visible ? GL_TRUE : GL_FALSE);
 }
 
 void vroWindow::CreateWindow()

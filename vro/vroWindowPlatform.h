@@ -3,9 +3,12 @@
 struct GLFWwindow;
 
 // What the window does differently on each platform, behind one interface:
-// platform/desktop/vroWindowPlatform.cpp (X11, OpenGL 4.1 core) and
-// platform/web/vroWindowPlatform.cpp (a canvas, WebGL 2). Each build compiles
-// one of the two; vroWindow itself is the same everywhere.
+// platform/desktop/vroWindowPlatform.cpp (OpenGL 4.1 core, with
+// vroWindowPlatformX11.cpp watching the X display) and
+// platform/web/vroWindowPlatform.cpp (a canvas, WebGL 2). Windows takes the
+// desktop's OpenGL parts with a display watch of its own
+// (platform/windows/vroWindowPlatformWin32.cpp). vroWindow itself is the same
+// everywhere.
 class vroWindowPlatform {
 public:
     // Before GLFW starts: how a lost display is reported.

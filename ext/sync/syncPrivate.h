@@ -23,3 +23,8 @@ int sync_find_track(const sync_track_table* d, const char* name);
 
 // A heap copy of text, released with free; null when memory runs out.
 char* sync_copy_string(const char* text);
+
+// A track file opened for sync_stdio_callbacks, as a FILE*: the platform's
+// own way (fileOpen.cpp, fileOpenWindows.cpp), with the guarantees
+// trackfile.h states.
+void* sync_open_file(const char* path, const char* mode);

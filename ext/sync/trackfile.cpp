@@ -1,44 +1,17 @@
 #include "trackfile.h"
 
+#include "syncPrivate.h"
+
 #include <cerrno>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 static_assert(sizeof(float) == 4 && std::numeric_limits<float>::is_iec559, "track values are IEEE singles");
 
 // The standard functions take FILE*; calling them through void* shapes
 // needs these thin adapters to stay defined behaviour.
-
-// A FIFO nobody writes to would block a plain fopen for ever: the file is
-// opened without waiting for a writer, so that such a FIFO reads as empty
-// while a pipe that has one still streams. A folder is refused as EISDIR,
-// where fopen would open it and every read fail, and a device as ENODEV: one
-// like /dev/urandom would announce up to two billion keys and deliver them.
-static void* stdio_open(const char* path, const char* mode)
-{
-    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return nullptr;
-    struct stat status;
-    if (fstat(fd, &status) == 0 && !S_ISREG(status.st_mode) && !S_ISFIFO(status.st_mode)) {
-        close(fd);
-        errno = S_ISDIR(status.st_mode) ? EISDIR : ENODEV;
-        return nullptr;
-    }
-    std::FILE* file = nullptr;
-    const int flags = fcntl(fd, F_GETFL);
-    if (flags >= 0 && fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0)
-        file = fdopen(fd, mode);
-    if (!file)
-        close(fd);
-    return file;
-}
 
 static size_t stdio_read(void* destination, size_t element_size, size_t element_count, void* handle)
 {
@@ -50,7 +23,7 @@ static int stdio_close(void* handle)
     return std::fclose(static_cast<std::FILE*>(handle));
 }
 
-const sync_io_callbacks sync_stdio_callbacks = {stdio_open, stdio_read, stdio_close};
+const sync_io_callbacks sync_stdio_callbacks = {sync_open_file, stdio_read, stdio_close};
 
 static bool append_text(char* out, size_t size, size_t* used, const char* text)
 {

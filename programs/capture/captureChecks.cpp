@@ -2,6 +2,7 @@
 
 #include "displayCheck.h"
 #include "outputFiles.h"
+#include "vroChildProcess.h"
 #include "vroUtils.h"
 #include "vroWindow.h"
 
@@ -21,7 +22,7 @@ std::nullopt_t fail(const std::string& problem)
 
 std::filesystem::path folderOf(const std::string& file)
 {
-    return std::filesystem::path(file).parent_path();
+    return std::filesystem::u8path(file).parent_path();
 }
 
 // The folder of pictures is made only once the capture starts, so that a
@@ -29,15 +30,16 @@ std::filesystem::path folderOf(const std::string& file)
 bool canMakePictures(const std::string& folder)
 {
     std::error_code ignored;
-    if (std::filesystem::exists(folder, ignored))
-        return canWriteFolder(folder);
-    return canWriteFolder(std::filesystem::path(folder).parent_path().parent_path());
+    const std::filesystem::path path = std::filesystem::u8path(folder);
+    if (std::filesystem::exists(path, ignored))
+        return canWriteFolder(path);
+    return canWriteFolder(path.parent_path().parent_path());
 }
 
 bool isFolder(const std::string& name)
 {
     std::error_code ignored;
-    return std::filesystem::is_directory(name, ignored);
+    return std::filesystem::is_directory(std::filesystem::u8path(name), ignored);
 }
 
 // A device, FIFO or socket: the file renamed into place would replace it
@@ -45,7 +47,7 @@ bool isFolder(const std::string& name)
 bool isNoPlainFile(const std::string& name)
 {
     std::error_code ignored;
-    const auto status = std::filesystem::status(name, ignored);
+    const auto status = std::filesystem::status(std::filesystem::u8path(name), ignored);
     return std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)
         && !std::filesystem::is_directory(status);
 }
@@ -68,7 +70,7 @@ RendererFacts probeRenderer()
 std::optional<CaptureOptions> checkBeforeLoading(CaptureOptions options)
 {
     const bool video = !options.audioOnly && !options.writesPictures();
-    if (video && findProgram("ffmpeg").empty())
+    if (video && vroChildProcess::Find("ffmpeg").empty())
         return fail("ffmpeg is not installed; it encodes the video (Debian package ffmpeg), or write "
                     "pictures with --out FOLDER/");
     if (video && (options.width % 2 != 0 || options.height % 2 != 0))

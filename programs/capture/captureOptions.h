@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -24,8 +25,14 @@ struct CaptureOptions {
     std::string statsCsv; // empty: the table only
     bool help = false;
 
-    // A name ending in '/' asks for a folder of numbered pictures.
-    bool writesPictures() const { return !out.empty() && out.back() == '/'; }
+    // A name ending in '/' (or the system's own separator, '\\' on Windows)
+    // asks for a folder of numbered pictures.
+    // The output as a path: option values are UTF-8 on every platform.
+    std::filesystem::path outPath() const { return std::filesystem::u8path(out); }
+    bool writesPictures() const
+    {
+        return !out.empty() && (out.back() == '/' || out.back() == std::filesystem::path::preferred_separator);
+    }
 };
 
 // The options, or one line naming what is wrong with them in `error`; the

@@ -6,6 +6,7 @@
 #include "pngSequence.h"
 #include "rangeAudio.h"
 #include "videoEncoder.h"
+#include "vroProcessPlatform.h"
 
 #include <chrono>
 #include <cmath>
@@ -23,24 +24,6 @@ volatile std::sig_atomic_t stopRequested = 0;
 void requestStop(int)
 {
     stopRequested = 1;
-}
-
-// Without SA_RESTART, so that a write blocked on the encoder returns at once.
-void catchStopSignals()
-{
-    struct sigaction action {};
-    action.sa_handler = requestStop;
-    sigemptyset(&action.sa_mask);
-    // A closed terminal (SIGHUP) too: its default would end this program
-    // and leave the encoder to finish a file nobody removes. A signal it
-    // was started ignoring stays ignored: nohup's hangup, a background
-    // job's Ctrl-C.
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        struct sigaction inherited {};
-        if (sigaction(signal, nullptr, &inherited) == 0 && inherited.sa_handler != SIG_IGN)
-            sigaction(signal, &action, nullptr);
-    }
-    signal(SIGPIPE, SIG_IGN); // a vanished encoder shows as a failed write
 }
 
 // Xlib ends the program with exit() when the X server goes away, and the
@@ -103,19 +86,19 @@ std::filesystem::path audioFileFor(const CaptureOptions& options)
     if (!options.audio)
         return {};
     if (options.writesPictures())
-        return std::filesystem::path(options.out) / "audio.wav";
-    return temporaryBeside(std::filesystem::path(options.out).replace_extension(".wav"), "capture-audio");
+        return options.outPath() / "audio.wav";
+    return temporaryBeside(options.outPath().replace_extension(".wav"), "capture-audio");
 }
 
 std::unique_ptr<FrameSink> makeSink(const CaptureOptions& options, const std::filesystem::path& audio)
 {
     if (options.writesPictures())
-        return std::make_unique<PngSequence>(options.out, options.width, options.height);
+        return std::make_unique<PngSequence>(options.outPath(), options.width, options.height);
     const FrameSink::Pixels frames = options.conversion == CaptureOptions::Conversion::ffmpeg
         ? FrameSink::Pixels::bgra
         : FrameSink::Pixels::yuv420p;
     auto encoder = std::make_unique<VideoEncoder>(VideoEncoder::Settings{
-        options.out, options.width, options.height, options.fps, options.crf, audio, &stopRequested, frames});
+        options.outPath(), options.width, options.height, options.fps, options.crf, audio, &stopRequested, frames});
     if (!encoder->Start())
         return nullptr;
     return encoder;
@@ -126,10 +109,10 @@ std::uintmax_t bytesWritten(const CaptureOptions& options, const FrameRange& ran
 {
     std::error_code unknown;
     if (!options.writesPictures())
-        return std::filesystem::file_size(options.out, unknown);
+        return std::filesystem::file_size(options.outPath(), unknown);
     std::uintmax_t bytes = 0;
     for (long frame = range.first; frame < range.end; ++frame) {
-        const auto size = std::filesystem::file_size(std::filesystem::path(options.out) / PngSequence::fileName(frame), unknown);
+        const auto size = std::filesystem::file_size(options.outPath() / PngSequence::fileName(frame), unknown);
         if (!unknown)
             bytes += size;
     }
@@ -154,7 +137,7 @@ std::optional<FrameRange> writeMusic(const CaptureOptions& options, const std::s
     std::optional<FrameRange> range;
     if (!audio.isOpen() || !(range = rangeWithin(options, audio.lengthSeconds())))
         return std::nullopt;
-    const std::filesystem::path target = options.audioOnly ? std::filesystem::path(options.out) : audioFile;
+    const std::filesystem::path target = options.audioOnly ? options.outPath() : audioFile;
     if (!target.empty() && !audio.WriteWav(*range, target))
         return std::nullopt;
     return range;
@@ -225,20 +208,20 @@ bool captureMusicAndFrames(const CaptureOptions& options, const vroDeclaration& 
 bool makePictureFolder(const CaptureOptions& options)
 {
     std::error_code ignored;
-    return options.writesPictures() && std::filesystem::create_directory(options.out, ignored);
+    return options.writesPictures() && std::filesystem::create_directory(options.outPath(), ignored);
 }
 
 } // namespace
 
 bool runCapture(const CaptureOptions& options, const vroDeclaration& declaration, const vroShow::Factory& create)
 {
-    catchStopSignals();
+    vroProcessPlatform::CatchStopSignals(requestStop);
     std::atexit(undoWhatIsUnderWay);
     const bool madeFolder = makePictureFolder(options);
     const bool done = captureMusicAndFrames(options, declaration, create);
     // Removes it only when empty: pictures finished before an interruption stay.
     std::error_code ignored;
     if (!done && madeFolder)
-        std::filesystem::remove(options.out, ignored);
+        std::filesystem::remove(options.outPath(), ignored);
     return done;
 }

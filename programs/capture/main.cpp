@@ -3,8 +3,8 @@
 #include "captureChecks.h"
 #include "captureOptions.h"
 #include "captureRun.h"
+#include "vroProcessPlatform.h"
 #include "vroProduction.h"
-#include "vroUtils.h"
 
 #include <cstdio>
 
@@ -12,7 +12,7 @@ int main(int argc, char** argv)
 {
     // Before anything is opened: the display check and the music file come
     // before the engine.
-    vroUtils::SettleStandardStreams();
+    vroProcessPlatform::Settle();
     const vroDeclaration& declaration = vroProductionDeclaration();
     std::string error;
     const auto options = parseCaptureOptions(argc, argv, declaration, error);

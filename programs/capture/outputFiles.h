@@ -11,6 +11,3 @@ std::filesystem::path temporaryBeside(const std::filesystem::path& path, const s
 
 // Whether files can be made in `folder` (the working folder when empty).
 bool canWriteFolder(const std::filesystem::path& folder);
-
-// The first executable called `name` on PATH, empty when there is none.
-std::string findProgram(const std::string& name);

@@ -1,6 +1,7 @@
 #include "partStats.h"
 
 #include "outputFiles.h"
+#include "vroProcessPlatform.h"
 
 #include <algorithm>
 #include <cmath>
@@ -72,8 +73,9 @@ void PartStats::PrintTable(std::FILE* stream) const
 
 bool PartStats::WriteCsv(const std::string& path) const
 {
-    const std::filesystem::path partial = temporaryBeside(path, "capture");
-    std::FILE* file = std::fopen(partial.c_str(), "w");
+    const std::filesystem::path target = std::filesystem::u8path(path);
+    const std::filesystem::path partial = temporaryBeside(target, "capture");
+    std::FILE* file = vroProcessPlatform::OpenFile(partial, "wb");
     if (!file) {
         std::fprintf(stderr, "capture: cannot write \"%s\"\n", path.c_str());
         return false;
@@ -87,7 +89,7 @@ bool PartStats::WriteCsv(const std::string& path) const
             std::fprintf(file, ",,,\n");
     }
     std::error_code failed;
-    if (std::fclose(file) != 0 || (std::filesystem::rename(partial, path, failed), failed)) {
+    if (std::fclose(file) != 0 || (std::filesystem::rename(partial, target, failed), failed)) {
         std::filesystem::remove(partial, failed);
         std::fprintf(stderr, "capture: cannot write \"%s\"\n", path.c_str());
         return false;

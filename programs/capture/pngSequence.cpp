@@ -1,6 +1,7 @@
 #include "pngSequence.h"
 
 #include "outputFiles.h"
+#include "vroProcessPlatform.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -16,7 +17,7 @@ namespace {
 // picture that looks complete. False with errno set when a byte is missing.
 bool writeBytes(const std::filesystem::path& path, const unsigned char* bytes, std::size_t size)
 {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
+    std::FILE* file = vroProcessPlatform::OpenFile(path, "wb");
     if (!file)
         return false;
     const bool written = std::fwrite(bytes, 1, size, file) == size;
@@ -53,7 +54,7 @@ bool PngSequence::Write(long number, const std::vector<std::uint8_t>& rgba)
     STBIW_FREE(png);
     std::error_code failed;
     if (!written || (std::filesystem::rename(partial, final, failed), failed)) {
-        std::fprintf(stderr, "capture: cannot write \"%s\": %s\n", final.c_str(),
+        std::fprintf(stderr, "capture: cannot write \"%s\": %s\n", final.u8string().c_str(),
                      failed ? failed.message().c_str() : std::strerror(writeError));
         Abandon();
         return false;

@@ -1,6 +1,7 @@
 #include "rangeAudio.h"
 
 #include "outputFiles.h"
+#include "vroProcessPlatform.h"
 
 #include "bass.h"
 
@@ -82,9 +83,9 @@ bool RangeAudio::WriteWav(const FrameRange& range, const std::filesystem::path& 
     }
 
     const std::filesystem::path partial = temporaryBeside(path, "capture");
-    std::FILE* file = std::fopen(partial.c_str(), "wb");
+    std::FILE* file = vroProcessPlatform::OpenFile(partial, "wb");
     if (!file) {
-        std::fprintf(stderr, "capture: cannot write \"%s\"\n", path.c_str());
+        std::fprintf(stderr, "capture: cannot write \"%s\"\n", path.u8string().c_str());
         return false;
     }
     writeWavHeader(file, info, total);
@@ -107,7 +108,7 @@ bool RangeAudio::WriteWav(const FrameRange& range, const std::filesystem::path& 
     std::error_code failed;
     if (writeFailed || closeFailed || (std::filesystem::rename(partial, path, failed), failed)) {
         std::filesystem::remove(partial, failed);
-        std::fprintf(stderr, "capture: cannot write \"%s\"\n", path.c_str());
+        std::fprintf(stderr, "capture: cannot write \"%s\"\n", path.u8string().c_str());
         return false;
     }
     return true;

@@ -1,12 +1,11 @@
 #pragma once
 
 #include "frameSink.h"
+#include "vroChildProcess.h"
 
 #include <csignal>
 #include <filesystem>
 #include <string>
-
-#include <sys/types.h>
 
 // H.264 video in yuv420p (BT.709, limited range) made by ffmpeg, labelled as
 // such in the stream and the container, with an optional WAV file muxed in
@@ -50,15 +49,12 @@ public:
 private:
     // ffmpeg's command line, one word per argument.
     std::vector<std::string> arguments() const;
-    static void growPipe(int pipe, size_t frameBytes);
-    int waitForEncoder();
     bool stopRequested() const { return settings.stop && *settings.stop; }
     void removeTemporaryFiles(bool keepLog);
 
     Settings settings;
     std::filesystem::path partial;
     std::filesystem::path log;
-    pid_t encoder = -1;
-    int pipeToEncoder = -1;
+    vroChildProcess encoder;
     bool encoderFailed = false;
 };

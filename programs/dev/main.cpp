@@ -3,8 +3,8 @@
 #include "devOptions.h"
 #include "devPlayer.h"
 #include "displayCheck.h"
+#include "vroProcessPlatform.h"
 #include "vroProduction.h"
-#include "vroUtils.h"
 
 #include <cstdio>
 #include <string>
@@ -13,7 +13,7 @@
 int main(int argc, char** argv)
 {
     // Before anything is opened: the command file comes before the engine.
-    vroUtils::SettleStandardStreams();
+    vroProcessPlatform::Settle();
     const vroDeclaration& declaration = vroProductionDeclaration();
     const std::vector<std::string> args(argv + 1, argv + argc);
     std::string error;

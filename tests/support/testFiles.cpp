@@ -91,7 +91,7 @@ std::filesystem::path runDir()
 
 bool writePng(const std::filesystem::path& path, const std::uint8_t* rgba, int width, int height)
 {
-    return stbi_write_png(path.c_str(), width, height, 4, rgba, width * 4) != 0;
+    return stbi_write_png(path.u8string().c_str(), width, height, 4, rgba, width * 4) != 0;
 }
 
 const std::vector<std::uint8_t> kTwoByTwo = {

@@ -1,30 +1,17 @@
+// The window's OpenGL 4.1 core context through GLFW and epoxy, shared by the
+// desktop and Windows; how a lost display is watched is each one's own
+// (vroWindowPlatformX11.cpp, platform/windows/vroWindowPlatformWin32.cpp).
 #include "vroWindowPlatform.h"
 
 #include "vroGL.h"
 
-#include <cstdio>
-
 #include <GLFW/glfw3.h>
-#include <X11/Xlib.h>
 
 namespace {
 
 constexpr int kMinimumGLVersion = 41; // OpenGL 4.1, as epoxy counts it
 
-// Xlib ends the program with status 1 once this returns; the line is the
-// window's instead of Xlib's two or three.
-int reportLostDisplay(Display* display)
-{
-    std::fprintf(stderr, "window: lost the connection to the display \"%s\"\n", DisplayString(display));
-    return 0;
-}
-
 } // namespace
-
-void vroWindowPlatform::WatchDisplay()
-{
-    XSetIOErrorHandler(reportLostDisplay);
-}
 
 void vroWindowPlatform::SetContextHints()
 {
