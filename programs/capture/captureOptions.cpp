@@ -149,8 +149,7 @@ std::string captureUsage(const vroDeclaration& declaration)
            "and writes a video with its music. Run it from the run folder (it reads the same data).\n"
            "\n"
            "  --fps N         frames per second, a positive number up to 1000 (default 60)\n"
-           "  --size WxH      picture size in pixels (default " + std::to_string(declaration.width) + "x" +
-           std::to_string(declaration.height) + ")\n"
+           "  --size WxH      picture size in pixels (default " + sizeText({declaration.width, declaration.height}) + ")\n"
            "  --from S        first second of music; frames n with from <= n/fps < to (default 0)\n"
            "  --to S          end in seconds of music, not included (default: the end of the tune)\n"
            "  --out FILE      output file (default " + declaration.name + ".mp4); a name ending in / writes\n"

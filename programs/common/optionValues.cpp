@@ -35,3 +35,8 @@ std::optional<glm::ivec2> parseSize(const std::string& text)
         return std::nullopt;
     return glm::ivec2(*width, *height);
 }
+
+std::string sizeText(glm::ivec2 size)
+{
+    return std::to_string(size.x) + "x" + std::to_string(size.y);
+}

@@ -15,3 +15,5 @@ std::optional<double> parseNumber(const std::string& text);
 std::optional<int> parseWholeNumber(const std::string& text);
 // WIDTHxHEIGHT of whole numbers.
 std::optional<glm::ivec2> parseSize(const std::string& text);
+// The size as parseSize reads it, for help texts and messages.
+std::string sizeText(glm::ivec2 size);

@@ -78,8 +78,7 @@ std::string DevOptions::helpText(const vroDeclaration& declaration)
     return "usage: " + declaration.name + "-dev [options]   (run from the run folder)\n"
            "Plays the production in a window and reloads what is edited while it plays.\n"
            "\n"
-           "  --size WxH       window size (default " + std::to_string(declaration.width) + "x" +
-           std::to_string(declaration.height) + ")\n"
+           "  --size WxH       window size (default " + sizeText({declaration.width, declaration.height}) + ")\n"
            "  --fullscreen     full screen instead of a window (default: windowed)\n"
            "  --start S        begin at S seconds of music (default 0)\n"
            "  --source DIR     the production's folder whose shaders/, tracks/*.tracks and\n"

@@ -17,11 +17,6 @@ void readStart(const std::string& text, PageOptions& options)
                                    + "\"; starting at 0");
 }
 
-std::string sizeText(glm::ivec2 size)
-{
-    return std::to_string(size.x) + "x" + std::to_string(size.y);
-}
-
 void readSize(const std::string& text, PageOptions& options)
 {
     const auto size = parseSize(text);
