@@ -40,8 +40,12 @@
   };
 
   // Browsers let a page make sound only after a gesture, unless told
-  // otherwise: a context made now says which.
+  // otherwise. Where the browser says so itself, that decides: Firefox's new
+  // context starts suspended even where sound is allowed. Elsewhere a
+  // context made now says which.
   function soundMayStart() {
+    if (navigator.getAutoplayPolicy)
+      return navigator.getAutoplayPolicy("audiocontext") === "allowed";
     const context = new AudioContext();
     const running = context.state === "running";
     context.close();
@@ -87,13 +91,17 @@
   }
 
   // What the desktop would print on standard error goes to the console and
-  // into kelvandrix.errors; a program that stops says so on the page.
+  // into kelvandrix.errors; what the audio says concerns what the viewer
+  // hears (no sound), so it is a notice too. A program that stops says so on
+  // the page.
   window.Module = {
     canvas: element("canvas"),
     print: (text) => console.log(text),
     printErr: function (text) {
       kelvandrix.errors.push(text);
       console.error(text);
+      if (text.startsWith("audio: "))
+        kelvandrix.notice(text.slice("audio: ".length));
     },
     onAbort: () => fail("The show stopped: " + (kelvandrix.errors.slice(-1)[0] || "an internal error") + "."),
     onExit: function (status) {
