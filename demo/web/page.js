@@ -52,15 +52,21 @@
     return running;
   }
 
+  // The moment the viewer started the show goes into the timeline as
+  // "started" (the moment the page opened, under ?autoplay).
   const started = new Promise(function (resolve) {
-    if (query.has("autoplay") && soundMayStart()) {
+    const start = function () {
+      kelvandrix.timeline.push(["started", performance.now()]);
       resolve();
+    };
+    if (query.has("autoplay") && soundMayStart()) {
+      start();
       return;
     }
     show("start", true);
     element("start").addEventListener("click", function () {
       show("start", false);
-      resolve();
+      start();
     }, { once: true });
   });
   kelvandrix.waitForStart = () => started;

@@ -13,8 +13,9 @@
 namespace {
 
 // A start lies this far ahead of the audio clock, time enough for the
-// command to reach Web Audio's own thread.
-constexpr double kStartSeconds = 0.05;
+// command to reach Web Audio's own thread before it renders past it (its
+// blocks reach 4096 frames, 93 ms at 44.1 kHz, with a playback latency).
+constexpr double kStartSeconds = 0.1;
 // How long a stream that plays waits for the context to run before the
 // page's own clock takes over. Firefox opens its sound device in about a
 // second; with none at all its context never runs.
@@ -131,21 +132,26 @@ EM_JS(void, bass_web_resume, (), {
         context.resume().catch(function() {});
 });
 
-// Plays the player's music from `frame` at audio-clock time `when`. The
-// music becomes an AudioBuffer on its first play (samples: `frames` frames,
-// interleaved 16-bit).
-EM_JS(void, bass_web_start, (int id, const int16_t* samples, double frames, double frame, double when), {
+// The player's music as an AudioBuffer, made once: `frames` frames of
+// interleaved 16-bit samples.
+EM_JS(void, bass_web_load, (int id, const int16_t* samples, double frames), {
     var audio = Module['bassWebAudio'];
     var player = audio.players[id];
-    if (!player.buffer) {
-        player.buffer = audio.context.createBuffer(player.channels, Math.max(frames, 1), player.rate);
-        var first = samples >> 1;
-        for (var channel = 0; channel < player.channels; ++channel) {
-            var data = player.buffer.getChannelData(channel);
-            for (var i = 0, at = first + channel; i < frames; ++i, at += player.channels)
-                data[i] = HEAP16[at] / 32768;
-        }
+    if (player.buffer)
+        return;
+    player.buffer = audio.context.createBuffer(player.channels, Math.max(frames, 1), player.rate);
+    var first = samples >> 1;
+    for (var channel = 0; channel < player.channels; ++channel) {
+        var data = player.buffer.getChannelData(channel);
+        for (var i = 0, at = first + channel; i < frames; ++i, at += player.channels)
+            data[i] = HEAP16[at] / 32768;
     }
+});
+
+// Plays the player's music from `frame` at audio-clock time `when`.
+EM_JS(void, bass_web_start, (int id, double frame, double when), {
+    var audio = Module['bassWebAudio'];
+    var player = audio.players[id];
     var node = audio.context.createBufferSource();
     node.buffer = player.buffer;
     node.connect(player.gain);
@@ -225,39 +231,45 @@ void bassWebOutput::follow()
         return;
     double audioClock[2];
     const int running = bass_web_clock(audioClock);
-    const double contextNow = audioClock[0];
-    const double offset = audioClock[1];
-    // On a whole frame of the stream: a context at the stream's rate then
-    // plays every sample where it falls.
-    const double when = std::ceil((contextNow + kStartSeconds) * rate) / rate;
     switch (clock) {
     case Clock::Waiting:
         if (running == 1)
-            startOnAudio(course.frame, when, offset);
+            startOnAudio(course.frame);
         else if (running < 0 || now >= waitEnds)
             startOnPage(course.frame, now, running == 0);
         break;
     case Clock::Audio:
-        if (running == 1 && std::abs(fromTime + offset - heardAt) > kMoveSeconds)
-            anchor(fromTime + offset);
+        if (running == 1 && std::abs(fromTime + audioClock[1] - heardAt) > kMoveSeconds)
+            anchor(fromTime + audioClock[1]);
         break;
     case Clock::Page:
-        // On from the frame that the page's clock reaches when the audio starts.
         if (running == 1)
-            startOnAudio(fromFrame + std::llround((when + offset - heardAt) * rate), when, offset);
+            startOnAudio(course.frame);
         break;
     }
 }
 
-void bassWebOutput::startOnAudio(int64_t frame, double when, double offset)
+void bassWebOutput::startOnAudio(int64_t frame)
 {
     int64_t frames = 0;
     const int16_t* music = source.wholeMusic(frames);
-    fromTime = when;
+    bass_web_load(player, music, static_cast<double>(frames));
+    // Timed once the music is ready (making it takes a while the first
+    // time): a start already past would begin late, off its anchor. On a
+    // whole frame of the stream: a context at the stream's rate then plays
+    // every sample where it falls.
+    double audioClock[2];
+    bass_web_clock(audioClock);
+    const double when = std::ceil((audioClock[0] + kStartSeconds) * rate) / rate;
+    const double offset = audioClock[1];
+    // Played on from the frame that the page's clock reaches then.
+    if (clock == Clock::Page)
+        frame = fromFrame + std::llround((when + offset - heardAt) * rate);
     fromFrame = std::min(frame, frames);
-    bass_web_start(player, music, static_cast<double>(frames), static_cast<double>(fromFrame), fromTime);
+    fromTime = when;
+    bass_web_start(player, static_cast<double>(fromFrame), when);
     clock = Clock::Audio;
-    anchor(fromTime + offset);
+    anchor(when + offset);
 }
 
 void bassWebOutput::startOnPage(int64_t frame, double now, bool contextWaits)

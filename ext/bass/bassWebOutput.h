@@ -39,7 +39,8 @@ private:
 
     static void tick(void* self);
     void follow();
-    void startOnAudio(int64_t frame, double when, double offset);
+    // From `frame`, or from where the page's clock has got to when it plays on it.
+    void startOnAudio(int64_t frame);
     // `contextWaits`: there is a context, it does not run (said once).
     void startOnPage(int64_t frame, double now, bool contextWaits);
     void anchor(double heardAt);
