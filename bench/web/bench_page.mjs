@@ -196,12 +196,19 @@ async function measureOpening(browser, site, opens) {
   return { loading, playing };
 }
 
-// The tab's memory with the whole production loaded and its tune playing.
-async function measureMemory(browser, site) {
-  await startPage(browser, `${site.url}?autoplay`);
-  await waitForPlaying(browser);
-  await new Promise((resolve) => setTimeout(resolve, memorySeconds * 1000));
-  return browser.memory();
+// The tab's memory with the whole production loaded and its tune playing,
+// in a browser of its own: one that opened the page before still holds some
+// of the pages it left.
+async function measureMemory(engine, browserOptions, site) {
+  const browser = await openBrowser(engine, browserOptions);
+  try {
+    await startPage(browser, `${site.url}?autoplay`);
+    await waitForPlaying(browser);
+    await new Promise((resolve) => setTimeout(resolve, memorySeconds * 1000));
+    return browser.memory();
+  } finally {
+    await browser.close();
+  }
 }
 
 function measureBytes(folder) {
@@ -245,16 +252,17 @@ async function main() {
     throw new UsageError("no display: run it under scripts/with-display");
   const site = await serveFolder(options.page);
   const sound = await startSoundServer();
+  const browserOptions = { autoplay: true, env: sound.env };
   const browsers = new Map();
   try {
     for (const engine of options.engines)
-      browsers.set(engine, await openBrowser(engine, { autoplay: true, env: sound.env }));
+      browsers.set(engine, await openBrowser(engine, browserOptions));
     const frames = await measureFrames(browsers, site, options);
     const engines = [];
     for (const [engine, browser] of browsers) {
       process.stderr.write(`bench_page: the page in ${engine} opened ${options.opens} times, and its memory\n`);
       engines.push({ engine, opening: await measureOpening(browser, site, options.opens),
-                     memory: await measureMemory(browser, site) });
+                     memory: await measureMemory(engine, browserOptions, site) });
     }
     report(frames, engines, measureBytes(options.page), options.csv);
   } finally {

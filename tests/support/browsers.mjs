@@ -215,7 +215,7 @@ async function openWebDriver(engine, options) {
 async function openFirefox(options) {
     const { default: puppeteer } = await import('puppeteer-core');
     const browser = await puppeteer.launch({
-        browser: 'firefox', executablePath: '/usr/bin/firefox-esr', headless: true,
+        browser: 'firefox', executablePath: '/usr/bin/firefox-esr', headless: true, protocolTimeout: 90000,
         args: ['--width=1280', '--height=720'], extraPrefsFirefox: firefoxPrefs(options),
         env: { ...process.env, ...options.env },
     });

@@ -61,7 +61,10 @@ for (const engine of engines) {
           await interrupt(browser);
           const off = await nextFrameOff(browser, before);
           t.diagnostic(`${what}: the next frame ${(off * 1000).toFixed(1)} ms off the wall clock`);
-          assert.ok(Math.abs(off) <= 0.05, `after ${what} the next frame was ${off} s off the wall clock`);
+          // Held by the page's thread, the music would be a second or more
+          // behind; the bound leaves room for the audio thread's own stalls
+          // around the interruption (Firefox's reached 80 ms here).
+          assert.ok(Math.abs(off) <= 0.1, `after ${what} the next frame was ${off} s off the wall clock`);
         }
         const played = await recording.stop();
         const silence = longestSilence(played);

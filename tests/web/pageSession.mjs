@@ -72,11 +72,13 @@ export async function openPage(t, engine, { page: pageOptions, ...browserOptions
 
 // Opens `url`, and clicks the start screen when the page waits there (page.js
 // has decided by the time the page has loaded): WebKit lets a page start its
-// sound only after a gesture, ?autoplay or not.
+// sound only after a gesture, ?autoplay or not. True when it clicked.
 export async function startPage(browser, url) {
   await browser.open(url);
-  if (await browser.run("return !document.getElementById('start').classList.contains('hidden');"))
+  const waits = await browser.run("return !document.getElementById('start').classList.contains('hidden');");
+  if (waits)
     await browser.click("#start");
+  return waits;
 }
 
 // On every animation frame from now on, for `seconds`: the wall clock, the

@@ -21,6 +21,11 @@ const doubledTimestamp = `{
 }`;
 const timestamps = [["as the browser gives it", ""], ["doubled", doubledTimestamp]];
 
+// Where sound may start without a click, ?autoplay skips the start screen:
+// everywhere but in WebKit, which wants a gesture for Web Audio whatever its
+// settings say.
+const autoplays = { chromium: true, firefox: true, webkit: false };
+
 let sound;
 before(async () => {
   sound = await startSoundServer();
@@ -32,7 +37,7 @@ for (const engine of engines) {
     for (const [timestamp, headScript] of timestamps) {
       test(`music time follows the wall clock, never back, until the music ends, output timestamp ${timestamp}; it plays again on request`, async (t) => {
         const browser = await openPage(t, engine, { page: { headScript }, autoplay: true, env: sound.env });
-        await browser.start("?autoplay");
+        assert.equal(await browser.start("?autoplay"), !autoplays[engine], "the start screen shown under ?autoplay");
         const playing = await browser.state((k) => k.state === "playing", 30, "playing");
         assert.ok(playing.time > 0, `"playing" before the music was heard (time ${playing.time})`);
         await browser.state((k) => k.time > 0.5, 10, "half a second played");
