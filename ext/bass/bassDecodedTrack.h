@@ -18,8 +18,8 @@ class bassDecoder;
 // In the background mode decoding keeps a lead over the frame that playback
 // needs: on the desktop a thread of its own decodes (bassDecodedTrackThread.cpp);
 // in the browser, which has no threads, slices of the page's thread decode
-// the whole music from the opening on (bassDecodedTrackWeb.cpp). On demand, prepare() decodes in the caller's
-// thread and nothing else does.
+// the whole music from the opening on (bassDecodedTrackWeb.cpp). On demand,
+// prepare() decodes in the caller's thread and nothing else does.
 //
 // When decoding ends before the announced length, the length becomes what
 // decoded, and one line on standard error says the file is truncated.
