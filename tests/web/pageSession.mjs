@@ -98,6 +98,16 @@ export async function recordTimes(browser, seconds) {
   }, [pageApi, seconds], seconds + 30);
 }
 
+// How far the music time ran off the wall clock between the first and the
+// last frame drawn in `samples` (recordTimes), each taken at the animation
+// frame that first saw it: in between, a sample holds the time of a frame
+// drawn up to one of the show's frames before (WebKit's take 40 ms and more).
+export function musicDrift(samples) {
+  const drawn = samples.filter((sample, i) => i > 0 && sample[1] !== samples[i - 1][1]);
+  const [first, last] = [drawn[0], drawn.at(-1)];
+  return { drift: last[1] - first[1] - (last[0] - first[0]), seconds: last[0] - first[0] };
+}
+
 // How far the browser's audio clock fell behind the wall clock between the
 // first and the last half second of `samples` (recordTimes): its stalls,
 // when its audio thread got no CPU in time. currentTime moves in steps of

@@ -8,7 +8,7 @@ import { after, before, describe, test } from "node:test";
 
 import { engines } from "../support/browsers.mjs";
 import { startSoundServer } from "../support/soundServer.mjs";
-import { audioShortfall, musicSeconds, openPage, pageApi, pause, recordTimes } from "./pageSession.mjs";
+import { audioShortfall, musicDrift, musicSeconds, openPage, pageApi, pause, recordTimes } from "./pageSession.mjs";
 
 // The browser's output timestamp as WebKit gives it: performance time at
 // twice the rate, a second off.
@@ -42,8 +42,7 @@ for (const engine of engines) {
         assert.ok(playing.time > 0, `"playing" before the music was heard (time ${playing.time})`);
         await browser.state((k) => k.time > 0.5, 10, "half a second played");
         const samples = await recordTimes(browser, 10);
-        const [first, last] = [samples[0], samples.at(-1)];
-        const drift = last[1] - first[1] - (last[0] - first[0]);
+        const { drift, seconds } = musicDrift(samples);
         // What the browser's audio lost to stalls is not heard, and the music
         // time follows what is heard; a starved machine stalls it a little.
         const stalls = audioShortfall(samples);
@@ -51,7 +50,7 @@ for (const engine of engines) {
                      + `the audio clock ${(stalls * 1000).toFixed(1)} ms behind it`);
         assert.ok(stalls < 0.5, `the browser's audio clock fell ${stalls} s behind the wall clock`);
         assert.ok(Math.abs(drift + stalls) <= 0.05,
-                  `music time ran ${drift} s off the wall clock over ${last[0] - first[0]} s, the audio clock ${stalls} s behind it`);
+                  `music time ran ${drift} s off the wall clock over ${seconds} s, the audio clock ${stalls} s behind it`);
         const back = samples.findIndex((sample, i) => i > 0 && sample[1] < samples[i - 1][1]);
         assert.equal(back, -1, `music time went back at sample ${back}: ${JSON.stringify(samples.slice(back - 1, back + 1))}`);
         const end = await browser.state((k) => k.state === "ended", 10, "the end");
