@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with tests and runs every test: the plain
-# build, the web page in headless Chromium, the same suite under
+# build, the web page in each browser engine, the same suite under
 # AddressSanitizer and UndefinedBehaviorSanitizer, the audio layer under
 # ThreadSanitizer and a short fuzzing run of every reader of outside input.
 # Everything that needs a display gets a virtual one of its own.
@@ -17,11 +17,18 @@ cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVANDRIX_TESTS=ON
 cmake --build build/test -j"$jobs"
 ./scripts/with-display ctest --test-dir build/test --output-on-failure -j"$jobs"
 
-echo "== the web page in headless Chromium"
+echo "== the web page in Chromium, Firefox and WebKit"
 ./scripts/build-web --native build/test
-KELVANDRIX_PAGE=build/web KELVANDRIX_RUN=build/test/run \
-  KELVANDRIX_SMALL_DATA=build/test/tests/web/kelvandrix-small-data \
-  ./scripts/with-display node --test --test-concurrency=1 tests/web/
+# The production the build made with scripts/new-production, as a page too.
+fresh=build/test/tests/scripts/fresh_production
+./scripts/build-web --native build/test "$fresh"
+for engine in chromium firefox webkit; do
+  echo "-- $engine"
+  BROWSER_ENGINES=$engine KELVANDRIX_PAGE=build/web KELVANDRIX_RUN=build/test/run \
+    KELVANDRIX_SMALL_DATA=build/test/tests/web/kelvandrix-small-data \
+    FRESH_PAGE=build/web-fresh_production FRESH_RUN=build/test/run-fresh_production \
+    ./scripts/with-display node --test --test-concurrency=1 tests/web/
+done
 
 echo "== address and undefined-behaviour sanitizers"
 cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DKELVANDRIX_TESTS=ON \

@@ -34,10 +34,12 @@
 set(VRO_CMAKE_DIR ${CMAKE_CURRENT_LIST_DIR})
 set(VRO_ENGINE_DIR ${CMAKE_CURRENT_LIST_DIR}/../vro)
 set(VRO_PROGRAMS_DIR ${CMAKE_CURRENT_LIST_DIR}/../programs)
-# The engine's own data every run folder has: the read-out's shader and the
-# default font (from Debian's fonts-dejavu-core).
+# The engine's own data every run folder has: the read-out's program and the
+# default font (from Debian's fonts-dejavu-core). A production's file of the
+# same name takes its place.
 set(VRO_ENGINE_DATA
   "${VRO_ENGINE_DIR}/data/debugtext.fs|debugtext.fs"
+  "${VRO_ENGINE_DIR}/data/noTransform_flipY.vs|noTransform_flipY.vs"
   "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf|default.ttf")
 
 function(vro_add_production name)
@@ -76,11 +78,19 @@ function(vro_add_production name)
   else()
     file(GLOB shaders LIST_DIRECTORIES false CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/shaders/*)
     list(FILTER shaders EXCLUDE REGEX "(/\\.[^/]*|\\.md)$")
-    set(entries ${VRO_ENGINE_DATA})
+    set(entries)
+    set(names)
     foreach(file ${shaders} ${P_FILES})
       get_filename_component(file ${file} ABSOLUTE)
       get_filename_component(file_name ${file} NAME)
       list(APPEND entries "${file}|${file_name}")
+      list(APPEND names ${file_name})
+    endforeach()
+    foreach(entry ${VRO_ENGINE_DATA})
+      string(REGEX REPLACE "^.*\\|" "" file_name "${entry}")
+      if(NOT file_name IN_LIST names)
+        list(APPEND entries "${entry}")
+      endif()
     endforeach()
     vro_copy_into_run(${name}_files ${run} ${entries})
     add_dependencies(${name}_data ${name}_files)

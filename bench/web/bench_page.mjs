@@ -1,15 +1,19 @@
-// The page against the desktop production on this machine, in one run: frame
-// time per part in headless Chromium (llvmpipe through ANGLE) beside the
-// desktop's bench_frame (llvmpipe too), the two alternating round by round;
-// the time from opening the page to its loading bar and to its music; and the
-// bytes the page loads. Run on a display:
+// The page against the desktop production on this machine, in one run, in
+// every browser engine: frame time per part (each engine on llvmpipe, as the
+// desktop's bench_frame) beside bench_frame, the two alternating round by
+// round; the time from opening the page to its loading bar and from the
+// click to its music; the tab's memory while the whole production plays; and
+// the bytes the page loads. The browsers play into a sound server of the
+// benchmark's own (a null sink). Run on a display:
 //   scripts/with-display node bench/web/bench_page.mjs build/release
 import { execFileSync } from "node:child_process";
 import { readdirSync, statSync, writeFileSync } from "node:fs";
 import path from "node:path";
 import { parseArgs } from "node:util";
 
-import { openChromium, serveFolder } from "../../tests/support/headlessChromium.mjs";
+import { engines as allEngines, openBrowser, serveFolder } from "../../tests/support/browsers.mjs";
+import { startSoundServer } from "../../tests/support/soundServer.mjs";
+import { pageApi, startPage } from "../../tests/web/pageSession.mjs";
 
 const usage = `usage: node bench/web/bench_page.mjs [options] [NATIVE_BUILD]
 Times the page in build/web/ against the desktop's bench_frame, on a display
@@ -19,7 +23,8 @@ Times the page in build/web/ against the desktop's bench_frame, on a display
   --rounds N        page and desktop alternate N times per part (default 2)
   --seconds S       frames sampled per part and round, in seconds of real time (default 4)
   --opens N         page openings timed to the loading bar and to the music (default 5)
-  --csv FILE        also writes the figures as CSV: figure,part,page,desktop,ratio,target
+  --engines LIST    the browser engines, separated by commas (default ${allEngines.join(",")})
+  --csv FILE        also writes the figures as CSV: figure,engine,part,page,desktop,ratio,target
   --help            this text
 Exit status: 0 measured, 1 a measurement failed, 2 bad arguments or folders.`;
 
@@ -28,7 +33,10 @@ const moments = [["titles", 3.1], ["cubes", 14.4], ["greetings", 26.3], ["pyrami
 const secondsPerBar = (4 * 60) / 127;
 const frameRatioTarget = 1.5;
 const mb = 1e6;
-const targets = { loading: 1, playing: 3, allBytes: 10 * mb, wasmBytes: 2 * mb };
+const targets = { loading: 1, playing: 3, tabMemory: 150 * mb, allBytes: 10 * mb, wasmBytes: 2 * mb };
+// The tab's memory is read this long into the show: the whole tune decoded
+// and playing, every part's shaders compiled by then or not at all.
+const memorySeconds = 5;
 // The page needs a moment after the music starts before its frames settle
 // (shaders compiled on first use, the compositor's first frames).
 const settleSeconds = 1;
@@ -63,7 +71,8 @@ function readOptions(argv) {
     parsed = parseArgs({
       args: argv, allowPositionals: true,
       options: { page: { type: "string" }, rounds: { type: "string" }, seconds: { type: "string" },
-                 opens: { type: "string" }, csv: { type: "string" }, help: { type: "boolean" } },
+                 opens: { type: "string" }, engines: { type: "string" }, csv: { type: "string" },
+                 help: { type: "boolean" } },
     });
   } catch (error) {
     throw new UsageError(error.message);
@@ -75,7 +84,12 @@ function readOptions(argv) {
     throw new UsageError("one native build folder at most");
   const native = path.resolve(positionals[0] ?? "build/release");
   const page = path.resolve(values.page ?? "build/web");
+  const engines = (values.engines ?? allEngines.join(",")).split(",");
+  const unknown = engines.filter((engine) => !allEngines.includes(engine));
+  if (unknown.length)
+    throw new UsageError(`--engines takes ${allEngines.join(", ")}, not "${unknown.join(",")}"`);
   return {
+    engines,
     rounds: positiveNumber(values.rounds ?? "2", "--rounds", true),
     seconds: positiveNumber(values.seconds ?? "4", "--seconds"),
     opens: positiveNumber(values.opens ?? "5", "--opens", true),
@@ -87,40 +101,40 @@ function readOptions(argv) {
 }
 
 // In the page: the wall time between one drawn frame and the next, seen as
-// changes of kelvandrix.time on animation frames, for `seconds`.
-function sampleFrames(seconds, done) {
+// changes of the page object's time on animation frames, for `seconds`.
+function sampleFrames(name, seconds, done) {
+  const page = window[name];
   const intervals = [];
-  let lastTime = window.kelvandrix.time;
+  let lastTime = page.time;
   let lastChange = null;
   const end = performance.now() + seconds * 1000;
   function look(now) {
-    if (window.kelvandrix.time !== lastTime) {
+    if (page.time !== lastTime) {
       if (lastChange !== null)
         intervals.push(now - lastChange);
-      lastTime = window.kelvandrix.time;
+      lastTime = page.time;
       lastChange = now;
     }
     if (now < end)
       requestAnimationFrame(look);
     else
-      done({ intervals, state: window.kelvandrix.state, errors: window.kelvandrix.errors });
+      done({ intervals, state: page.state, errors: page.errors });
   }
   requestAnimationFrame(look);
 }
 
 async function waitForPlaying(browser) {
-  const state = await browser.waitFor("kelvandrix", (k) => ["playing", "failed", "ended"].includes(k.state), 60,
-                                      "playing");
+  const state = await browser.waitFor(pageApi, (k) => ["playing", "failed", "ended"].includes(k.state), 60, "playing");
   if (state.state !== "playing")
     throw new Error(`the page is ${state.state}: ${state.errors.join("; ")}`);
   return state;
 }
 
 async function pageFrames(browser, site, bar, seconds) {
-  await browser.open(`${site.url}?autoplay&start=${(bar * secondsPerBar).toFixed(3)}`);
+  await startPage(browser, `${site.url}?autoplay&start=${(bar * secondsPerBar).toFixed(3)}`);
   await waitForPlaying(browser);
   await new Promise((resolve) => setTimeout(resolve, settleSeconds * 1000));
-  const sample = await browser.runAsync(sampleFrames, [seconds], seconds + 30);
+  const sample = await browser.runAsync(sampleFrames, [pageApi, seconds], seconds + 30);
   if (sample.state !== "playing" || sample.intervals.length === 0)
     throw new Error(`no frames sampled at bar ${bar}: ${sample.state}, ${sample.errors.join("; ")}`);
   return sample.intervals;
@@ -142,37 +156,59 @@ function desktopFrames(options) {
   return today;
 }
 
-async function measureFrames(browser, site, options) {
-  const page = new Map(moments.map(([name]) => [name, []]));
+async function measureFrames(browsers, site, options) {
+  const frames = (engines) => new Map(engines.flatMap((engine) => moments.map(([name]) => [`${engine} ${name}`, []])));
+  const page = frames(options.engines);
   const desktop = new Map(moments.map(([name]) => [name, []]));
   for (let round = 1; round <= options.rounds; ++round) {
-    process.stderr.write(`bench_page: round ${round} of ${options.rounds}: the page\n`);
-    for (const [name, bar] of moments)
-      page.get(name).push(...await pageFrames(browser, site, bar, options.seconds));
+    for (const engine of options.engines) {
+      process.stderr.write(`bench_page: round ${round} of ${options.rounds}: the page in ${engine}\n`);
+      for (const [name, bar] of moments)
+        page.get(`${engine} ${name}`).push(...await pageFrames(browsers.get(engine), site, bar, options.seconds));
+    }
     process.stderr.write(`bench_page: round ${round} of ${options.rounds}: bench_frame\n`);
     for (const [name, ms] of desktopFrames(options))
       desktop.get(name)?.push(ms);
   }
-  return moments.map(([name]) => ({ name, page: median(page.get(name)), desktop: median(desktop.get(name)) }));
+  return options.engines.flatMap((engine) => moments.map(([name]) => (
+    { engine, name, page: median(page.get(`${engine} ${name}`)), desktop: median(desktop.get(name)) })));
 }
 
-// Seconds from the page's opening (its performance clock starts there) to
-// the first time it entered `state`, from kelvandrix.timeline.
-function timeTo(timeline, state) {
-  const entry = timeline.find(([name]) => name === state);
-  return entry && entry[1] / 1000;
+// Seconds between the first time the page entered `from` and `to`, from its
+// timeline (the page's performance clock starts at its opening: "start").
+function timeBetween(timeline, from, to) {
+  const at = (state) => timeline.find(([name]) => name === state)[1];
+  return (at(to) - at(from)) / 1000;
 }
 
+// Opened to the loading bar (under ?autoplay; where the browser wants a click
+// for sound, as WebKit does, it is given at once), and from the start (the
+// click, or the opening) to the music heard.
 async function measureOpening(browser, site, opens) {
   const loading = [];
   const playing = [];
   for (let open = 0; open < opens; ++open) {
-    await browser.open(`${site.url}?autoplay`);
+    await startPage(browser, `${site.url}?autoplay`);
     const { timeline } = await waitForPlaying(browser);
-    loading.push(timeTo(timeline, "loading"));
-    playing.push(timeTo(timeline, "playing"));
+    loading.push(timeBetween(timeline, "start", "loading"));
+    playing.push(timeBetween(timeline, "started", "playing"));
   }
   return { loading, playing };
+}
+
+// The tab's memory with the whole production loaded and its tune playing,
+// in a browser of its own: one that opened the page before still holds some
+// of the pages it left.
+async function measureMemory(engine, browserOptions, site) {
+  const browser = await openBrowser(engine, browserOptions);
+  try {
+    await startPage(browser, `${site.url}?autoplay`);
+    await waitForPlaying(browser);
+    await new Promise((resolve) => setTimeout(resolve, memorySeconds * 1000));
+    return browser.memory();
+  } finally {
+    await browser.close();
+  }
 }
 
 function measureBytes(folder) {
@@ -181,23 +217,27 @@ function measureBytes(folder) {
            wasm: sizes.filter(([name]) => name.endsWith(".wasm")).reduce((sum, [, size]) => sum + size, 0) };
 }
 
-function report(frames, opening, bytes, csvFile) {
-  const rows = frames.map(({ name, page, desktop }) =>
-    ["frame_ms", name, page, desktop, page / desktop, frameRatioTarget]);
+function report(frames, engines, bytes, csvFile) {
+  const rows = frames.map(({ engine, name, page, desktop }) =>
+    ["frame_ms", engine, name, page, desktop, page / desktop, frameRatioTarget]);
   const range = (values) => `${Math.min(...values).toFixed(2)}-${Math.max(...values).toFixed(2)}`;
-  rows.push(["open_to_loading_s", "", median(opening.loading), "", "", targets.loading],
-            ["open_to_playing_s", "", median(opening.playing), "", "", targets.playing],
-            ["bytes_all_mb", "", bytes.all / mb, "", "", targets.allBytes / mb],
-            ["bytes_wasm_mb", "", bytes.wasm / mb, "", "", targets.wasmBytes / mb]);
+  for (const { engine, opening, memory } of engines)
+    rows.push(["open_to_loading_s", engine, "", median(opening.loading), "", "", targets.loading],
+              ["click_to_playing_s", engine, "", median(opening.playing), "", "", targets.playing],
+              ["tab_memory_mb", engine, "", memory.tab / mb, "", "", targets.tabMemory / mb],
+              ["browser_memory_mb", engine, "", memory.all / mb, "", "", ""]);
+  rows.push(["bytes_all_mb", "", "", bytes.all / mb, "", "", targets.allBytes / mb],
+            ["bytes_wasm_mb", "", "", bytes.wasm / mb, "", "", targets.wasmBytes / mb]);
   const cell = (value) => (typeof value === "number" ? value.toFixed(2) : value);
   console.log(`frame ms per part, median of the page's frames and of bench_frame's "today" over the rounds`);
-  console.log(["figure", "part", "page", "desktop", "ratio", "target"].map((h) => h.padStart(18)).join(""));
+  console.log(["figure", "engine", "part", "page", "desktop", "ratio", "target"].map((h) => h.padStart(18)).join(""));
   for (const row of rows)
     console.log(row.map((value) => cell(value).padStart(18)).join(""));
-  console.log(`page opened to loading ${range(opening.loading)} s, to playing ${range(opening.playing)} s `
-              + `over ${opening.loading.length} openings`);
+  for (const { engine, opening } of engines)
+    console.log(`${engine}: opened to loading ${range(opening.loading)} s, click to playing ${range(opening.playing)} s `
+                + `over ${opening.loading.length} openings`);
   if (csvFile) {
-    const lines = ["figure,part,page,desktop,ratio,target", ...rows.map((row) => row.map(cell).join(","))];
+    const lines = ["figure,engine,part,page,desktop,ratio,target", ...rows.map((row) => row.map(cell).join(","))];
     writeFileSync(csvFile, lines.join("\n") + "\n");
   }
 }
@@ -211,14 +251,24 @@ async function main() {
   if (!process.env.DISPLAY)
     throw new UsageError("no display: run it under scripts/with-display");
   const site = await serveFolder(options.page);
-  const browser = await openChromium(["--use-angle=gl", "--ignore-gpu-blocklist",
-                                      "--autoplay-policy=no-user-gesture-required"]);
+  const sound = await startSoundServer();
+  const browserOptions = { autoplay: true, env: sound.env };
+  const browsers = new Map();
   try {
-    const frames = await measureFrames(browser, site, options);
-    const opening = await measureOpening(browser, site, options.opens);
-    report(frames, opening, measureBytes(options.page), options.csv);
+    for (const engine of options.engines)
+      browsers.set(engine, await openBrowser(engine, browserOptions));
+    const frames = await measureFrames(browsers, site, options);
+    const engines = [];
+    for (const [engine, browser] of browsers) {
+      process.stderr.write(`bench_page: the page in ${engine} opened ${options.opens} times, and its memory\n`);
+      engines.push({ engine, opening: await measureOpening(browser, site, options.opens),
+                     memory: await measureMemory(engine, browserOptions, site) });
+    }
+    report(frames, engines, measureBytes(options.page), options.csv);
   } finally {
-    await browser.close();
+    for (const browser of browsers.values())
+      await browser.close();
+    sound.stop();
     site.close();
   }
 }

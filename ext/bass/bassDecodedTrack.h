@@ -17,9 +17,9 @@ class bassDecoder;
 //
 // In the background mode decoding keeps a lead over the frame that playback
 // needs: on the desktop a thread of its own decodes (bassDecodedTrackThread.cpp);
-// in the browser, which has no threads, each need() decodes a slice
-// (bassDecodedTrackWeb.cpp). On demand, prepare() decodes in the caller's
-// thread and nothing else does.
+// in the browser, which has no threads, slices of the page's thread decode
+// the whole music from the opening on (bassDecodedTrackWeb.cpp). On demand,
+// prepare() decodes in the caller's thread and nothing else does.
 //
 // When decoding ends before the announced length, the length becomes what
 // decoded, and one line on standard error says the file is truncated.
@@ -86,4 +86,5 @@ private:
     std::condition_variable progress; // waiters in prepare(): frames were published
     bool stopRequested = false;
     std::thread worker;
+    long sliceTimer = 0; // the browser's: the timer of the next slice, 0 for none
 };

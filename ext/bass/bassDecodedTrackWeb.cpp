@@ -1,31 +1,49 @@
-// Background decoding in the browser, which has no threads: the output pulls
-// on the page's own thread, and each pull's need() decodes a slice there.
+// Background decoding in the browser, which has no threads: slices of the
+// page's own thread, a few milliseconds each between its frames, until the
+// whole music is decoded; the output plays it from memory once it plays
+// (bassWebOutput), and decodes what is left then at once.
 #include "bassDecodedTrack.h"
 
 #include "bassDecoder.h"
+#include "bassSteadyClock.h"
+
+#include <emscripten/eventloop.h>
 
 #include <algorithm>
 
+namespace {
+
+// Work per slice: short against a frame of the page.
+constexpr double kSliceSeconds = 0.008;
+
+} // namespace
+
 void bassDecodedTrack::startBackground()
 {
+    sliceTimer = emscripten_set_timeout(
+        [](void* self) { static_cast<bassDecodedTrack*>(self)->decodeInBackground(); }, 0.0, this);
 }
 
-bassDecodedTrack::~bassDecodedTrack() = default;
+void bassDecodedTrack::decodeInBackground()
+{
+    sliceTimer = 0;
+    const double sliceEnds = bassSteadyClock::now() + kSliceSeconds;
+    bool more = !ended.load(std::memory_order_relaxed);
+    while (more && bassSteadyClock::now() < sliceEnds)
+        more = decodeChunk();
+    if (more)
+        startBackground();
+}
+
+bassDecodedTrack::~bassDecodedTrack()
+{
+    if (sliceTimer != 0)
+        emscripten_clear_timeout(sliceTimer);
+}
 
 void bassDecodedTrack::need(int64_t frame)
 {
     needed.store(frame, std::memory_order_relaxed);
-    if (mode != Mode::Background)
-        return;
-    // What playback is about to take, then one slice more while the lead is
-    // short: the lead builds up over many pulls, and no pull keeps the page
-    // busy for long.
-    const int64_t lead = std::min(frame + kLeadSeconds * sampleRate, frames());
-    bool more = !ended.load(std::memory_order_relaxed);
-    while (more && decodedFrames() < std::min(frame + kChunkFrames, lead))
-        more = decodeChunk();
-    if (more && decodedFrames() < lead)
-        decodeChunk();
 }
 
 void bassDecodedTrack::prepare(int64_t frame, int64_t ahead)

@@ -264,3 +264,31 @@ void bassStream::render(int16_t* out, int frames, double heardAt)
     anchor.publish(handedOut);
     cursor += delivered;
 }
+
+bassFrameSource::Course bassStream::course()
+{
+    const uint64_t word = command.load(std::memory_order_acquire);
+    return {word, commandFrame(word), commandPlays(word)};
+}
+
+const int16_t* bassStream::wholeMusic(int64_t& frames)
+{
+    track->prepare(0, length());
+    frames = track->decodedFrames();
+    return track->samples();
+}
+
+void bassStream::heardFrom(uint64_t word, int64_t frame, double heardAt)
+{
+    // One anchor for the rest of the music: as if it were one buffer handed
+    // out whole, so the position runs from it to the end without another.
+    const int64_t rest = std::max<int64_t>(length() - frame, 0);
+    bassAnchor heard;
+    heard.command = word;
+    heard.frame = frame;
+    heard.time = heardAt;
+    heard.bufferFrames = static_cast<int32_t>(std::max<int64_t>(rest, 1));
+    heard.period = static_cast<double>(heard.bufferFrames) / rate();
+    heard.delivered = static_cast<int32_t>(rest);
+    anchor.publish(heard);
+}

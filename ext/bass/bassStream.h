@@ -55,6 +55,9 @@ public:
     int64_t read(int16_t* out, int64_t frames);
 
     void render(int16_t* out, int frames, double heardAt) override;
+    Course course() override;
+    const int16_t* wholeMusic(int64_t& frames) override;
+    void heardFrom(uint64_t command, int64_t frame, double heardAt) override;
 
 private:
     struct Heard {

@@ -1,29 +1,35 @@
 #include "bassWebOutput.h"
 
 #include "bassFrameSource.h"
+#include "bassSteadyClock.h"
 
 #include <emscripten.h>
 #include <emscripten/eventloop.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
-// Frames per queued buffer: about 46 ms at 44.1 kHz.
-constexpr int kChunkFrames = 2048;
-// The queue reaches this far ahead of the audio clock: the page's thread may
-// be busy this long (a slow frame) without a gap in the music.
-constexpr double kLeadSeconds = 0.5;
-// A fresh queue begins this far ahead, time enough for its first buffer to
-// reach Web Audio's own thread.
-constexpr double kStartSeconds = 0.05;
-// How often the queue is topped up.
+// A start lies this far ahead of the audio clock, time enough for the
+// command to reach Web Audio's own thread before it renders past it (its
+// blocks reach 4096 frames, 93 ms at 44.1 kHz, with a playback latency).
+constexpr double kStartSeconds = 0.1;
+// How long a stream that plays waits for the context to run before the
+// page's own clock takes over. Firefox opens its sound device in about a
+// second; with none at all its context never runs.
+constexpr double kWaitSeconds = 2.0;
+// How often the clock is read. Browsers slow the timers of a hidden page to
+// a second or more; the music plays on regardless.
 constexpr double kTickMilliseconds = 20.0;
+// A pairing that moved by more than this re-anchors the stream.
+constexpr double kMoveSeconds = 0.001;
 
-// The shared context, its players (one per output, each a gain node and the
-// buffers it has queued) and the listeners that resume a suspended context.
-// A browser without Web Audio gets no context: its players queue nothing and
-// their clock is the wall clock, so the music's time still runs, silently.
+// The shared context, its players (one per output: a gain node, the music as
+// an AudioBuffer once it plays, the source node playing it) and the music
+// clock. A browser without Web Audio gets no context: its streams play on
+// the page's clock from the start.
 EM_JS(int, bass_web_open, (int rate, int channels, int audible), {
     var audio = Module['bassWebAudio'];
     if (!audio && typeof AudioContext === 'undefined')
@@ -35,7 +41,14 @@ EM_JS(int, bass_web_open, (int rate, int channels, int audible), {
         } catch (e) {
             context = new AudioContext();
         }
-        audio = Module['bassWebAudio'] = {context : context, players : {}, next : 1};
+        audio = Module['bassWebAudio'] = {
+            context : context, players : {}, next : 1,
+            // The browser's pairing of audio clock and performance.now(): on
+            // probation until it has kept pace over a while, then held, or
+            // dropped for good; the offsets (heard minus context seconds)
+            // seen lately, from whichever pairing is in use.
+            clock : {stamp : 'probation', lastStamp : null, offsets : []}
+        };
         var resume = function() {
             if (context.state === 'suspended')
                 context.resume();
@@ -53,69 +66,106 @@ EM_JS(int, bass_web_open, (int rate, int channels, int audible), {
         gain.connect(audio.context.destination);
     }
     var id = audio.next++;
-    audio.players[id] = {gain : gain, channels : channels, rate : rate, nodes : []};
+    audio.players[id] = {gain : gain, channels : channels, rate : rate, buffer : null, node : null};
     return id;
 });
 
-// The audio clock now: context seconds and the steady-clock seconds at which
-// they are heard, paired by the browser itself where it can (the steady clock
-// of a program in the page is performance.now()). 0 while the
-// context does not run, and in its first moments, while the pairing does not
-// yet account for the output's latency.
+// The music clock: 1 and, in out, the audio clock now and the offset of the
+// steady clock (performance.now() in seconds) at which an audio-clock time
+// is heard, while the context runs; 0 while it does not yet; -1 without
+// Web Audio.
+//
+// currentTime is the end of the audio last rendered, heard after the output
+// latency; read a moment after it moved it overstates the offset, so the
+// least offset of the last quarter second is the one used.
+//
+// The browser's own pairing replaces it once it has kept pace with
+// performance.now() over half a second, and for as long as its performance
+// time stays within half a second of performance.now(): WebKit's ran at
+// twice the rate, its first value a second off, and that one is dropped for
+// good. A pairing that falls behind for a while without drifting away is
+// right: the audio stalled (Firefox's does when its thread gets no CPU in
+// time), and what is heard stalls with it.
 EM_JS(int, bass_web_clock, (double* out), {
-    var context = Module['bassWebAudio'].context;
-    if (!context) {
-        HEAPF64[out >> 3] = HEAPF64[(out >> 3) + 1] = performance.now() / 1000;
-        return 1;
-    }
-    if (context.state !== 'running')
+    var audio = Module['bassWebAudio'];
+    var context = audio.context;
+    if (!context)
+        return -1;
+    var clock = audio.clock;
+    if (context.state !== 'running' || !(context.currentTime > 0)) {
+        clock.lastStamp = null;
         return 0;
-    var at = context.currentTime;
-    var heard = performance.now() + (context.outputLatency || context.baseLatency || 0) * 1000;
-    if (context.getOutputTimestamp) {
-        var stamp = context.getOutputTimestamp();
-        if (!(stamp.contextTime >= 0.05 && stamp.performanceTime > 0))
-            return 0;
-        at = stamp.contextTime;
-        heard = stamp.performanceTime;
     }
-    HEAPF64[out >> 3] = at;
-    HEAPF64[(out >> 3) + 1] = heard / 1000;
+    var now = performance.now() / 1000;
+    var offset = now + (context.outputLatency || context.baseLatency || 0) - context.currentTime;
+    if (clock.stamp !== 'fails' && context.getOutputTimestamp) {
+        var stamp = context.getOutputTimestamp();
+        var at = stamp.contextTime;
+        var heard = stamp.performanceTime / 1000;
+        var last = clock.lastStamp;
+        if (at > 0 && heard > 0 && Math.abs(heard - now) > 0.5) {
+            clock.stamp = 'fails';
+            clock.offsets = [];
+            console.info("audio: the browser's output timestamp does not follow performance.now(); timing from currentTime");
+        } else if (at > 0 && heard > 0 && clock.stamp === 'probation' && (!last || at - last[0] >= 0.5)) {
+            if (last && Math.abs((heard - last[1]) / (at - last[0]) - 1) < 0.05) {
+                clock.stamp = 'holds';
+                clock.offsets = [];
+            }
+            clock.lastStamp = [ at, heard ];
+        }
+        if (clock.stamp === 'holds' && at > 0)
+            offset = heard - at;
+    }
+    clock.offsets.push([ now, offset ]);
+    while (clock.offsets[0][0] < now - 0.25)
+        clock.offsets.shift();
+    HEAPF64[out >> 3] = context.currentTime;
+    HEAPF64[(out >> 3) + 1] = Math.min.apply(null, clock.offsets.map(function(entry) { return entry[1]; }));
     return 1;
 });
 
-EM_JS(void, bass_web_queue, (int id, const int16_t* samples, int frames, double when), {
-    var audio = Module['bassWebAudio'];
-    var player = audio.players[id];
-    if (!audio.context)
-        return;
-    var buffer = audio.context.createBuffer(player.channels, frames, player.rate);
-    var first = samples >> 1;
-    for (var channel = 0; channel < player.channels; ++channel) {
-        var data = buffer.getChannelData(channel);
-        for (var i = 0; i < frames; ++i)
-            data[i] = HEAP16[first + i * player.channels + channel] / 32768;
-    }
-    var node = audio.context.createBufferSource();
-    node.buffer = buffer;
-    node.connect(player.gain);
-    node.onended = function() {
-        var at = player.nodes.indexOf(node);
-        if (at >= 0)
-            player.nodes.splice(at, 1);
-    };
-    node.start(when);
-    player.nodes.push(node);
+// Asks a suspended context to run; browsers allow it after a gesture.
+EM_JS(void, bass_web_resume, (), {
+    var context = Module['bassWebAudio'].context;
+    if (context && context.state === 'suspended')
+        context.resume().catch(function() {});
 });
 
-EM_JS(void, bass_web_drop, (int id), {
+// The player's music as an AudioBuffer, made once: `frames` frames of
+// interleaved 16-bit samples.
+EM_JS(void, bass_web_load, (int id, const int16_t* samples, double frames), {
+    var audio = Module['bassWebAudio'];
+    var player = audio.players[id];
+    if (player.buffer)
+        return;
+    player.buffer = audio.context.createBuffer(player.channels, Math.max(frames, 1), player.rate);
+    var first = samples >> 1;
+    for (var channel = 0; channel < player.channels; ++channel) {
+        var data = player.buffer.getChannelData(channel);
+        for (var i = 0, at = first + channel; i < frames; ++i, at += player.channels)
+            data[i] = HEAP16[at] / 32768;
+    }
+});
+
+// Plays the player's music from `frame` at audio-clock time `when`.
+EM_JS(void, bass_web_start, (int id, double frame, double when), {
+    var audio = Module['bassWebAudio'];
+    var player = audio.players[id];
+    var node = audio.context.createBufferSource();
+    node.buffer = player.buffer;
+    node.connect(player.gain);
+    node.start(when, frame / player.rate);
+    player.node = node;
+});
+
+EM_JS(void, bass_web_stop, (int id), {
     var player = Module['bassWebAudio'].players[id];
-    player.nodes.forEach(function(node) {
-        node.onended = null;
-        node.stop();
-        node.disconnect();
-    });
-    player.nodes = [];
+    if (player.node) {
+        player.node.stop();
+        player.node.disconnect();
+        player.node = null;
+    }
 });
 
 EM_JS(void, bass_web_close, (int id), {
@@ -125,6 +175,17 @@ EM_JS(void, bass_web_close, (int id), {
     delete audio.players[id];
 });
 
+// Said once however many streams fall back.
+void sayPlayingOnThePagesClock()
+{
+    static bool said = false;
+    if (said)
+        return;
+    said = true;
+    std::fprintf(stderr, "audio: the browser's sound output did not start within %g s, playing silently\n",
+                 kWaitSeconds);
+}
+
 } // namespace
 
 bassWebOutput::bassWebOutput(bassFrameSource& source, int rate, int channels, bool audible)
@@ -132,57 +193,97 @@ bassWebOutput::bassWebOutput(bassFrameSource& source, int rate, int channels, bo
     , rate(rate)
     , player(bass_web_open(rate, channels, audible ? 1 : 0))
     , timer(emscripten_set_interval(&bassWebOutput::tick, kTickMilliseconds, this))
-    , chunk(static_cast<size_t>(kChunkFrames) * channels)
 {
 }
 
 bassWebOutput::~bassWebOutput()
 {
     emscripten_clear_interval(timer);
-    bass_web_drop(player);
+    bass_web_stop(player);
     bass_web_close(player);
 }
 
 void bassWebOutput::sourceChanged()
 {
-    bass_web_drop(player);
-    queueing = false;
-    fill();
+    follow();
 }
 
 void bassWebOutput::tick(void* self)
 {
-    static_cast<bassWebOutput*>(self)->fill();
+    static_cast<bassWebOutput*>(self)->follow();
 }
 
-double bassWebOutput::queueEnd() const
+// Starts a new command on the clock that runs, or keeps the one playing on
+// it, moving it over to the audio clock once that runs.
+void bassWebOutput::follow()
 {
-    return queueStart + static_cast<double>(queuedFrames) / rate;
-}
-
-void bassWebOutput::fill()
-{
-    double clock[2];
-    if (!bass_web_clock(clock))
+    const bassFrameSource::Course course = source.course();
+    const double now = bassSteadyClock::now();
+    if (course.command != command) {
+        bass_web_stop(player);
+        command = course.command;
+        clock = Clock::Waiting;
+        waitEnds = now + kWaitSeconds;
+        if (course.playing)
+            bass_web_resume();
+    }
+    if (!course.playing)
         return;
-    const double contextNow = clock[0];
-    const double heardNow = clock[1];
-    if (!queueing || queueEnd() < contextNow + kStartSeconds) {
-        // A queue that ran dry (the page's thread was busy for longer than
-        // the lead) begins again a whole lead ahead. Either way the new
-        // times jump by far more than the stream's pull-time filter takes
-        // for jitter, so it starts afresh instead of averaging the jump in.
-        const double ahead = queueing ? kLeadSeconds : kStartSeconds;
-        // On a whole frame of the stream: a context at the stream's rate
-        // then plays every sample where it falls.
-        queueStart = std::ceil((contextNow + ahead) * rate) / rate;
-        queuedFrames = 0;
-        queueing = true;
+    double audioClock[2];
+    const int running = bass_web_clock(audioClock);
+    switch (clock) {
+    case Clock::Waiting:
+        if (running == 1)
+            startOnAudio(course.frame);
+        else if (running < 0 || now >= waitEnds)
+            startOnPage(course.frame, now, running == 0);
+        break;
+    case Clock::Audio:
+        if (running == 1 && std::abs(fromTime + audioClock[1] - heardAt) > kMoveSeconds)
+            anchor(fromTime + audioClock[1]);
+        break;
+    case Clock::Page:
+        if (running == 1)
+            startOnAudio(course.frame);
+        break;
     }
-    while (queueEnd() < contextNow + kLeadSeconds) {
-        const double at = queueEnd();
-        source.render(chunk.data(), kChunkFrames, heardNow + (at - contextNow));
-        bass_web_queue(player, chunk.data(), kChunkFrames, at);
-        queuedFrames += kChunkFrames;
-    }
+}
+
+void bassWebOutput::startOnAudio(int64_t frame)
+{
+    int64_t frames = 0;
+    const int16_t* music = source.wholeMusic(frames);
+    bass_web_load(player, music, static_cast<double>(frames));
+    // Timed once the music is ready (making it takes a while the first
+    // time): a start already past would begin late, off its anchor. On a
+    // whole frame of the stream: a context at the stream's rate then plays
+    // every sample where it falls.
+    double audioClock[2];
+    bass_web_clock(audioClock);
+    const double when = std::ceil((audioClock[0] + kStartSeconds) * rate) / rate;
+    const double offset = audioClock[1];
+    // Played on from the frame that the page's clock reaches then.
+    if (clock == Clock::Page)
+        frame = fromFrame + std::llround((when + offset - heardAt) * rate);
+    fromFrame = std::min(frame, frames);
+    fromTime = when;
+    bass_web_start(player, static_cast<double>(fromFrame), when);
+    clock = Clock::Audio;
+    anchor(when + offset);
+}
+
+void bassWebOutput::startOnPage(int64_t frame, double now, bool contextWaits)
+{
+    if (contextWaits)
+        sayPlayingOnThePagesClock();
+    fromFrame = frame;
+    fromTime = now;
+    clock = Clock::Page;
+    anchor(now);
+}
+
+void bassWebOutput::anchor(double heard)
+{
+    heardAt = heard;
+    source.heardFrom(command, fromFrame, heardAt);
 }

@@ -32,16 +32,22 @@ void hold(vroShow& production, double seconds)
 }
 
 // From `seconds` to the end of the music, the last frame left on the canvas.
+// The state says "playing" once the music is heard: a browser may take a
+// second to open its sound device, the frame held meanwhile.
 void play(vroShow& production, double seconds)
 {
     vroEngine& engine = production.getEngine();
     engine.timer->Release();
     engine.audio->SeekTo(seconds);
     engine.audio->Play();
-    Page::SetState("playing");
+    bool heard = false;
     while (engine.IsRunning()) {
         production.RunFrame();
         Page::SetTime(engine.audio->GetBeat());
+        if (!heard && engine.audio->GetPosition() > seconds) {
+            heard = true;
+            Page::SetState("playing");
+        }
         engine.Update();
     }
     Page::SetState("ended");

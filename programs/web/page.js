@@ -42,23 +42,33 @@
   };
 
   // Browsers let a page make sound only after a gesture, unless told
-  // otherwise: a context made now says which.
+  // otherwise. Where the browser says so itself, that decides: Firefox's new
+  // context starts suspended even where sound is allowed. Elsewhere a
+  // context made now says which.
   function soundMayStart() {
+    if (navigator.getAutoplayPolicy)
+      return navigator.getAutoplayPolicy("audiocontext") === "allowed";
     const context = new AudioContext();
     const running = context.state === "running";
     context.close();
     return running;
   }
 
+  // The moment the viewer started the show goes into the timeline as
+  // "started" (the moment the page opened, under ?autoplay).
   const started = new Promise(function (resolve) {
-    if (query.has("autoplay") && soundMayStart()) {
+    const start = function () {
+      page.timeline.push(["started", performance.now()]);
       resolve();
+    };
+    if (query.has("autoplay") && soundMayStart()) {
+      start();
       return;
     }
     show("start", true);
     element("start").addEventListener("click", function () {
       show("start", false);
-      resolve();
+      start();
     }, { once: true });
   });
   page.waitForStart = () => started;
@@ -89,7 +99,9 @@
   }
 
   // What the desktop would print on standard error goes to the console and
-  // into the page's errors; a program that stops says so on the page.
+  // into the page's errors; what the audio says concerns what the viewer
+  // hears (no sound), so it is a notice too. A program that stops says so on
+  // the page.
   window.Module = {
     page: page,
     canvas: element("canvas"),
@@ -97,6 +109,8 @@
     printErr: function (text) {
       page.errors.push(text);
       console.error(text);
+      if (text.startsWith("audio: "))
+        page.notice(text.slice("audio: ".length));
     },
     onAbort: () => fail("The show stopped: " + (page.errors.slice(-1)[0] || "an internal error") + "."),
     onExit: function (status) {

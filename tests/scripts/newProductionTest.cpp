@@ -81,6 +81,7 @@ TEST(NewProduction, ItsCaptureShowsItsTitleThenItsSceneAndItsWholeTune)
                         {"--fps", "1", "--from", "1", "--to", "10", "--size", "320x180", "--out",
                          out.path().string() + "/"});
     ASSERT_EQ(frames.waitForExit(120s), std::optional<int>(0)) << frames.standardError();
+    EXPECT_EQ(frames.standardError().find("shader:"), std::string::npos) << "every program's files are there";
     const Picture title = readPng(out.file("frame_000001.png"));
     const Picture scene = readPng(out.file("frame_000009.png"));
     ASSERT_EQ(title.width, 320);

@@ -1,17 +1,18 @@
-// The page draws what the desktop draws: frames held at moments of every
-// part (?start=S&paused), against the capture's frames of the same moments.
-// Both render on Mesa's llvmpipe (Chromium through ANGLE on the display).
+// The page draws what the desktop draws, in every engine: frames held at
+// moments of every part (?start=S&paused), against the capture's frames of
+// the same moments. All render on Mesa's llvmpipe on the display (Chromium
+// through ANGLE).
 import assert from "node:assert/strict";
 import { execFileSync } from "node:child_process";
 import { mkdtempSync, readFileSync, rmSync } from "node:fs";
 import os from "node:os";
 import path from "node:path";
-import test from "node:test";
+import { after, test } from "node:test";
 
-import { openChromium, serveFolder } from "../support/headlessChromium.mjs";
+import { engines } from "../support/browsers.mjs";
+import { openPage } from "./pageSession.mjs";
 import { decodePng } from "./png.mjs";
 
-const page = path.resolve(process.env.KELVANDRIX_PAGE ?? "build/web");
 const runFolder = path.resolve(process.env.KELVANDRIX_RUN ?? "build/test/run");
 const [width, height] = [640, 360];
 const fps = 30;
@@ -52,27 +53,32 @@ function difference(a, b) {
   return { mean: mean.map((sum) => sum / pixels / 255), farShare: far / pixels };
 }
 
-test("held frames of the page match the desktop capture", async (t) => {
-  const server = await serveFolder(page);
-  const browser = await openChromium(["--use-angle=gl", "--ignore-gpu-blocklist", "--autoplay-policy=no-user-gesture-required"]);
-  const folder = mkdtempSync(path.join(os.tmpdir(), "kelvandrix-pictures-"));
-  t.after(async () => {
-    await browser.close();
-    server.close();
-    rmSync(folder, { recursive: true, force: true });
+// The capture's frames, drawn once for all engines.
+const folder = mkdtempSync(path.join(os.tmpdir(), "pictures-"));
+after(() => rmSync(folder, { recursive: true, force: true }));
+const desktopFrames = new Map();
+function desktopFrame(frame) {
+  if (!desktopFrames.has(frame))
+    desktopFrames.set(frame, captureFrame(frame, folder));
+  return desktopFrames.get(frame);
+}
+
+for (const engine of engines) {
+  test(`held frames of the page in ${engine} match the desktop capture`, async (t) => {
+    const browser = await openPage(t, engine, { autoplay: true });
+    for (const [name, bar] of moments) {
+      const frame = Math.floor(bar * secondsPerBar * fps) + 1;
+      await browser.start(`?autoplay&paused&size=${width}x${height}&start=${frame / fps}`);
+      const state = await browser.state((k) => k.still || k.state === "failed", 60, "a held frame");
+      assert.deepEqual(state.errors, [], name);
+      const still = decodePng(Buffer.from(state.still.split(",")[1], "base64"));
+      const desktop = desktopFrame(frame);
+      assert.deepEqual([still.width, still.height], [desktop.width, desktop.height], name);
+      const { mean, farShare } = difference(still, desktop);
+      t.diagnostic(`${name}: mean ${mean.map((m) => (m * 255).toFixed(3)).join("/")} of 255, `
+                   + `${(farShare * 100).toFixed(3)} % beyond 16`);
+      assert.ok(Math.max(...mean) <= kMeanBound && farShare <= kFarShareBound,
+                `${name} (frame ${frame}): mean ${mean} per channel, ${farShare} of the pixels beyond 16/255`);
+    }
   });
-  for (const [name, bar] of moments) {
-    const frame = Math.floor(bar * secondsPerBar * fps) + 1;
-    await browser.open(`${server.url}?autoplay&paused&size=${width}x${height}&start=${frame / fps}`);
-    const state = await browser.waitFor("kelvandrix", (k) => k.still || k.state === "failed", 60, "a held frame");
-    assert.deepEqual(state.errors, [], name);
-    const still = decodePng(Buffer.from(state.still.split(",")[1], "base64"));
-    const desktop = captureFrame(frame, folder);
-    assert.deepEqual([still.width, still.height], [desktop.width, desktop.height], name);
-    const { mean, farShare } = difference(still, desktop);
-    t.diagnostic(`${name}: mean ${mean.map((m) => (m * 255).toFixed(3)).join("/")} of 255, `
-                 + `${(farShare * 100).toFixed(3)} % beyond 16`);
-    assert.ok(Math.max(...mean) <= kMeanBound && farShare <= kFarShareBound,
-              `${name} (frame ${frame}): mean ${mean} per channel, ${farShare} of the pixels beyond 16/255`);
-  }
-});
+}

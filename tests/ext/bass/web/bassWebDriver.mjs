@@ -11,7 +11,7 @@
 //                context runs at its rate, so TUNE is resampled when the
 //                rates differ
 import { writeFileSync } from 'node:fs';
-import { runInChromium } from '../../../support/headlessChromium.mjs';
+import { runInBrowser } from '../../../support/browsers.mjs';
 
 const [pageDir, tunePath, watchArg, levelArg, decodedPath, firstPath] = process.argv.slice(2);
 const watchSeconds = Number(watchArg);
@@ -115,10 +115,10 @@ function report(result) {
 }
 
 try {
-    const result = await runInChromium(pageDir, measure, [watchSeconds, clickLevel, Boolean(firstPath)], {
+    const result = await runInBrowser('chromium', pageDir, measure, [watchSeconds, clickLevel, Boolean(firstPath)], {
         extra: { 'tune.mp3': tunePath, 'first.mp3': firstPath },
         timeoutSeconds: watchSeconds + 60,
-        chromiumArgs: ['--autoplay-policy=no-user-gesture-required'],
+        autoplay: true,
     });
     if (result.error)
         throw new Error(result.error);
