@@ -13,8 +13,8 @@ import { startPage } from "./pageSession.mjs";
 import { decodePng } from "./png.mjs";
 
 const name = "fresh_production";
-const page = process.env.FRESH_PAGE;
-const run = process.env.FRESH_RUN;
+const page = process.env.FRESH_PAGE && path.resolve(process.env.FRESH_PAGE);
+const run = path.resolve(process.env.FRESH_RUN ?? "build/test/run-fresh_production");
 const [width, height] = [320, 180];
 
 // Its capture's frame at one second, the title over the scene.
