@@ -7,17 +7,19 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 jobs=$(nproc)
+# Each stage says when it starts, in seconds since the script did.
+stage() { echo "== $1 (at ${SECONDS} s)"; }
 
 # The page's tools too: its tests run here, and the audio layer's browser
 # test is part of the first suite.
 ./scripts/install-deps --web
 
-echo "== build and test"
+stage "build and test"
 cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVANDRIX_TESTS=ON -DKELVANDRIX_BENCH=ON >/dev/null
 cmake --build build/test -j"$jobs"
 ./scripts/with-display ctest --test-dir build/test --output-on-failure -j"$jobs"
 
-echo "== the web page in Chromium, Firefox and WebKit"
+stage "the web page in Chromium, Firefox and WebKit"
 ./scripts/build-web --native build/test
 # The production the build made with scripts/new-production, as a page too.
 fresh=build/test/tests/scripts/fresh_production
@@ -30,7 +32,7 @@ for engine in chromium firefox webkit; do
     ./scripts/with-display node --test --test-concurrency=1 tests/web/
 done
 
-echo "== address and undefined-behaviour sanitizers"
+stage "address and undefined-behaviour sanitizers"
 cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DKELVANDRIX_TESTS=ON \
   -DKELVANDRIX_SANITIZE=address,undefined >/dev/null
 cmake --build build/asan -j"$jobs"
@@ -45,11 +47,13 @@ ASAN_OPTIONS=detect_leaks=0 ./scripts/with-display ctest --test-dir build/asan -
 unset UBSAN_OPTIONS
 
 if [ -x scripts/tsan-audio ]; then
-  echo "== audio layer under the thread sanitizer"
+  stage "audio layer under the thread sanitizer"
   ./scripts/tsan-audio
 fi
 
 if command -v clang++ >/dev/null; then
-  echo "== fuzzing the readers of outside input"
+  stage "fuzzing the readers of outside input"
   ./scripts/fuzz --all 30
 fi
+
+stage "done"
