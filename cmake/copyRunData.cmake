@@ -3,6 +3,7 @@
 # has the same data: the data is made by the project's own tools, which run
 # only on the build machine. A file the native build no longer makes (a
 # track taken out of the texts) goes from the Windows one too.
+cmake_minimum_required(VERSION 3.20)
 include(${CMAKE_CURRENT_LIST_DIR}/runDataFiles.cmake)
 vro_run_data_files(files "${FROM}")
 if(NOT files)

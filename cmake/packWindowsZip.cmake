@@ -4,6 +4,7 @@
 # folder RUN at the top of the archive, each entry of LICENCES as
 # licences/NAME/. Assembled in a folder beside the archive and written under
 # a temporary name, renamed into place only when whole.
+cmake_minimum_required(VERSION 3.20)
 include(${CMAKE_CURRENT_LIST_DIR}/runDataFiles.cmake)
 
 string(REPLACE "|" ";" files "${FILES}")
