@@ -11,8 +11,8 @@ struct GLFWwindow;
 // everywhere.
 class vroWindowPlatform {
 public:
-    // Before GLFW starts: how a lost display is reported (X11), what GLFW
-    // loads kept loaded (Windows).
+    // Before every start of GLFW (glfwInit): how a lost display is reported
+    // (X11), what GLFW loads kept loaded (Windows).
     static void BeforeInit();
     // The context asked for, as GLFW hints.
     static void SetContextHints();

@@ -4,6 +4,7 @@
 // display. Run by test.sh's Windows stage once the zip is built, not by CTest:
 //   scripts/with-display build/test/tests/scripts/buildWindowsTest
 #include "childProcess.h"
+#include "rgbPicture.h"
 #include "smallDataSet.h"
 #include "testFiles.h"
 #include "x11Window.h"
@@ -17,7 +18,6 @@
 #include <thread>
 
 #include <gtest/gtest.h>
-#include <stb/stb_image.h>
 
 using namespace testing_support;
 using namespace std::chrono_literals;
@@ -108,22 +108,6 @@ TEST(WindowsRelease, HoldsItsFilesAndImportsOnlyWhatWindowsHasOrItShips)
     }
 }
 
-struct Pixels {
-    int width = 0, height = 0;
-    std::vector<std::uint8_t> rgb;
-};
-
-Pixels readPicture(const fs::path& file)
-{
-    Pixels picture;
-    int channels = 0;
-    std::unique_ptr<stbi_uc, void (*)(void*)> pixels(
-        stbi_load(file.c_str(), &picture.width, &picture.height, &channels, 3), stbi_image_free);
-    if (pixels)
-        picture.rgb.assign(pixels.get(), pixels.get() + picture.width * picture.height * 3);
-    return picture;
-}
-
 // Both draw on llvmpipe: the same bits are expected, half a level of mean
 // difference allowed.
 TEST(WindowsRelease, CapturedPicturesEqualTheLinuxCapturesOfTheSameMoments)
@@ -143,8 +127,8 @@ TEST(WindowsRelease, CapturedPicturesEqualTheLinuxCapturesOfTheSameMoments)
 
     int compared = 0;
     for (const auto& entry : fs::directory_iterator(linux.path())) {
-        const Pixels expected = readPicture(entry.path());
-        const Pixels drawn = readPicture(console.path() / "frames" / entry.path().filename());
+        const RgbPicture expected = readRgbPicture(entry.path());
+        const RgbPicture drawn = readRgbPicture(console.path() / "frames" / entry.path().filename());
         ASSERT_EQ(drawn.rgb.size(), expected.rgb.size()) << entry.path().filename();
         long difference = 0;
         for (size_t i = 0; i < drawn.rgb.size(); ++i)
