@@ -162,7 +162,8 @@ int usage(const char* problem)
                  "  NATIVE_BUILD   a Linux build with bench/programs/bench_frame and run/\n"
                  "  WINDOWS_BUILD  the cross build (scripts/build-windows, configured with\n"
                  "                 -DKELVANDRIX_BENCH=ON) with run/bench_frame.exe\n"
-                 "  ROUNDS         bench_frame runs of each, alternating (default 2)\n"
+                 "  ROUNDS         bench_frame runs of each, alternating (default 6: the light\n"
+                 "                 parts' frames move by milliseconds from run to run)\n"
                  "  STARTS         timed starts of each player (default 5)\n",
                  problem);
     return 2;
@@ -175,7 +176,7 @@ int main(int argc, char** argv)
     if (argc < 3 || argc > 5)
         return usage("two build folders needed");
     const fs::path native = fs::absolute(argv[1]), windows = fs::absolute(argv[2]);
-    const int rounds = argc > 3 ? std::atoi(argv[3]) : 2;
+    const int rounds = argc > 3 ? std::atoi(argv[3]) : 6;
     const int starts = argc > 4 ? std::atoi(argv[4]) : 5;
     const fs::path nativeRun = native / "run", windowsRun = windows / "run";
     const fs::path nativeFrame = native / "bench/programs/bench_frame";
