@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with tests and runs every test: the plain
-# build, the web page in each browser engine, the same suite under
+# build, the web page in each browser engine, the Windows release under Wine
+# (where Wine installs), the same suite under
 # AddressSanitizer and UndefinedBehaviorSanitizer, the audio layer under
 # ThreadSanitizer and a short fuzzing run of every reader of outside input.
 # Everything that needs a display gets a virtual one of its own.
@@ -31,6 +32,25 @@ for engine in chromium firefox webkit; do
     FRESH_PAGE=build/web-fresh_production FRESH_RUN=build/test/run-fresh_production \
     ./scripts/with-display node --test --test-concurrency=1 tests/web/
 done
+
+# Where its tools install (MinGW-w64 and Wine are Debian's): the Windows
+# release built from this build's data and run under Wine in a prefix of its
+# own, and the Windows seams' tests there too.
+if ./scripts/install-deps --windows; then
+  stage "the Windows release under Wine"
+  ./scripts/build-windows --native build/test
+  cmake -S . -B build/windows -DKELVANDRIX_TESTS=ON >/dev/null
+  cmake --build build/windows -j"$jobs" --target windows_platform_test
+  wine_prefix=$(mktemp -d)/wine
+  ./scripts/wine-prefix "$wine_prefix"
+  WINEPREFIX=$wine_prefix HOME=$wine_prefix/home WINEDEBUG=-all \
+    ctest --test-dir build/windows --output-on-failure -j"$jobs"
+  WINEPREFIX=$wine_prefix wineserver -k || true
+  rm -rf "$(dirname "$wine_prefix")"
+  ./scripts/with-display build/test/tests/scripts/buildWindowsTest
+else
+  echo "== the Windows release under Wine: skipped, scripts/install-deps --windows cannot install its tools here"
+fi
 
 stage "address and undefined-behaviour sanitizers"
 cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DKELVANDRIX_TESTS=ON \

@@ -11,6 +11,9 @@
 #   NAME, NAME-dev, NAME-capture     the player, the development player, the
 #                                    capture (on the page: NAME.js, NAME.wasm)
 #   NAME_production                  SOURCES and the declaration, a library
+#   NAME_package                     where the platform has a release archive
+#                                    (Windows: NAME-win64.zip in the build
+#                                    folder, cmake/windowsPackage.cmake)
 #   NAME_data                        the run folder's data (NAME_files the
 #                                    copied ones, NAME_tracks, NAME_music), from the folder's
 #                                    shaders/ (every file but *.md), tracks/
@@ -41,6 +44,8 @@ set(VRO_ENGINE_DATA
   "${VRO_ENGINE_DIR}/data/debugtext.fs|debugtext.fs"
   "${VRO_ENGINE_DIR}/data/noTransform_flipY.vs|noTransform_flipY.vs"
   "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf|default.ttf")
+# Their licences, for a release that ships them ("NAME=FILE").
+set(VRO_ENGINE_DATA_LICENCES "fonts-dejavu-core=/usr/share/doc/fonts-dejavu-core/copyright")
 
 function(vro_add_production name)
   cmake_parse_arguments(P "" "TITLE;TUNE;BPM;DATA" "SIZE;PARTS;SOURCES;FILES" ${ARGN})
@@ -131,6 +136,10 @@ function(vro_add_production name)
     set_target_properties(${program} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${run})
     add_dependencies(${program} ${name}_data)
   endforeach()
+  # The platform's release archive, where it has one (Windows: a zip).
+  if(COMMAND vro_add_platform_package)
+    vro_add_platform_package(${name} "${P_TITLE}" "${P_SIZE}" ${run} ${name} ${name}-capture)
+  endif()
 endfunction()
 
 # A name that makes programs, targets and C++ names, and every part of the

@@ -49,6 +49,10 @@ public:
     // The first program called `name` that Start would run, empty when there
     // is none.
     static std::string Find(const std::string& name);
+    // What is wrong when Find found no `name`, in the platform's words, for
+    // a message: where the program is looked for or how it is installed
+    // (`package`, the system's package that has it).
+    static std::string NotFound(const std::string& name, const std::string& package);
 
 private:
     // The process and the pipe's writing end, as the platform has them.

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <string>
 
 // What a program does differently on each platform before it opens anything,
 // behind one interface: platform/desktop/vroProcessPlatform.cpp (POSIX),
@@ -36,4 +37,9 @@ public:
     // std::fopen of a path as it stands, whatever characters its name has
     // (Windows takes them only through its wide functions).
     static std::FILE* OpenFile(const std::filesystem::path& path, const char* mode);
+    // A path the user gave (an option's value, in UTF-8) as the program
+    // opens it once settled: a relative one stays relative to the folder the
+    // program was started in, which Settle may have left (Windows), as
+    // whoever typed it in a console expects.
+    static std::string ResolveUserPath(const std::string& path);
 };

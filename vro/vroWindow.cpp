@@ -32,7 +32,7 @@ vroWindow::~vroWindow()
 
 void vroWindow::Init()
 {
-    vroWindowPlatform::WatchDisplay();
+    vroWindowPlatform::BeforeInit();
     glfwSetErrorCallback(error_callback);
     mInitStatus = glfwInit();
     if (mInitStatus == GLFW_FALSE)

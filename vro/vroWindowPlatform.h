@@ -11,8 +11,9 @@ struct GLFWwindow;
 // everywhere.
 class vroWindowPlatform {
 public:
-    // Before GLFW starts: how a lost display is reported.
-    static void WatchDisplay();
+    // Before every start of GLFW (glfwInit): how a lost display is reported
+    // (X11), what GLFW loads kept loaded (Windows).
+    static void BeforeInit();
     // The context asked for, as GLFW hints.
     static void SetContextHints();
     // The context asked for, in words, for the line saying it was refused.

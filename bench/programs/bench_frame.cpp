@@ -7,6 +7,9 @@
 // without waiting for the GPU. The music is paused at each moment.
 // Run from the run folder on a display:
 //   scripts/with-display sh -c 'cd build/test/run && ../bench/programs/bench_frame'
+// A Windows build has bench_frame.exe in its run folder, which becomes the
+// working folder as it starts (bench/windows/bench_windows runs it under
+// Wine beside the Linux one).
 // LP_NUM_THREADS=1 in the environment gives the software GL one render thread
 // (scripts/frame-threads compares 1 and 2).
 #include "kelvandrixAssets.h"
@@ -14,6 +17,7 @@
 #include "vroShow.h"
 #include "vroAudio.h"
 #include "vroEngine.h"
+#include "vroProcessPlatform.h"
 
 #include <algorithm>
 #include <chrono>
@@ -21,7 +25,6 @@
 #include <ctime>
 #include <filesystem>
 #include <system_error>
-#include <unistd.h>
 #include <vector>
 
 #include <epoxy/gl.h>
@@ -96,20 +99,25 @@ void measureProduction(Samples& samples)
     }
 }
 
-// The run folder again, with the baseline's shader files in place of today's.
+// The run folder's files again, with the baseline's shader files in place of
+// today's; copies, which every platform makes (under Wine the baseline's
+// folder, an absolute path of the build machine, is on the drive of the
+// working folder).
 bool makeBaselineRunFolder(const fs::path& runFolder, const fs::path& baselineFolder)
 {
     std::error_code error;
     fs::create_directories(baselineFolder, error);
     for (const auto& entry : fs::directory_iterator(runFolder, error)) {
+        if (!entry.is_regular_file())
+            continue;
         const fs::path name = entry.path().filename();
         fs::path source = fs::path(KELVANDRIX_BASELINE_SHADER_DIR) / name;
         if (!fs::exists(source))
-            source = fs::absolute(entry.path());
-        fs::remove(baselineFolder / name, error);
-        fs::create_symlink(source, baselineFolder / name, error);
+            source = entry.path();
+        fs::copy_file(source, baselineFolder / name, fs::copy_options::overwrite_existing, error);
         if (error) {
-            std::fprintf(stderr, "bench_frame: cannot link \"%s\": %s\n", name.c_str(), error.message().c_str());
+            std::fprintf(stderr, "bench_frame: cannot copy \"%s\": %s\n", name.u8string().c_str(),
+                         error.message().c_str());
             return false;
         }
     }
@@ -120,6 +128,7 @@ bool makeBaselineRunFolder(const fs::path& runFolder, const fs::path& baselineFo
 
 int main()
 {
+    vroProcessPlatform::Settle();
     const fs::path runFolder = fs::current_path();
     // Elsewhere every file would be missing and the figures those of an
     // empty screen.
@@ -128,7 +137,8 @@ int main()
         std::fprintf(stderr, "bench_frame: no \"%s\" here: run it from the run folder\n", tune.c_str());
         return 1;
     }
-    const fs::path baselineFolder = fs::temp_directory_path() / ("kelvandrix-baseline-run-" + std::to_string(getpid()));
+    const fs::path baselineFolder =
+        fs::temp_directory_path() / ("kelvandrix-baseline-run-" + std::to_string(vroProcessPlatform::ProcessId()));
     if (!makeBaselineRunFolder(runFolder, baselineFolder))
         return 1;
 

@@ -71,8 +71,8 @@ std::optional<CaptureOptions> checkBeforeLoading(CaptureOptions options)
 {
     const bool video = !options.audioOnly && !options.writesPictures();
     if (video && vroChildProcess::Find("ffmpeg").empty())
-        return fail("ffmpeg is not installed; it encodes the video (Debian package ffmpeg), or write "
-                    "pictures with --out FOLDER/");
+        return fail(vroChildProcess::NotFound("ffmpeg", "ffmpeg")
+                    + "; it encodes the video, or write pictures with --out FOLDER/");
     if (video && (options.width % 2 != 0 || options.height % 2 != 0))
         return fail("--size " + std::to_string(options.width) + "x" + std::to_string(options.height)
                     + " is odd; H.264 video in yuv420p needs an even width and height");

@@ -15,7 +15,7 @@ int main(int argc, char** argv)
     vroProcessPlatform::Settle();
     const vroDeclaration& declaration = vroProductionDeclaration();
     std::string error;
-    const auto options = parseCaptureOptions(argc, argv, declaration, error);
+    auto options = parseCaptureOptions(argc, argv, declaration, error);
     if (!options) {
         std::fprintf(stderr, "capture: %s\n%s", error.c_str(), captureUsage(declaration).c_str());
         return 2;
@@ -24,6 +24,11 @@ int main(int argc, char** argv)
         std::fputs(captureUsage(declaration).c_str(), stdout);
         return 0;
     }
+    // Paths typed in a console are relative to where it was, even where the
+    // program has moved to its own folder.
+    options->out = vroProcessPlatform::ResolveUserPath(options->out);
+    if (!options->statsCsv.empty())
+        options->statsCsv = vroProcessPlatform::ResolveUserPath(options->statsCsv);
     const std::optional<CaptureOptions> checked = checkBeforeLoading(*options);
     if (!checked)
         return 1;

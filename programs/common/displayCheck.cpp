@@ -1,5 +1,7 @@
 #include "displayCheck.h"
 
+#include "vroWindowPlatform.h"
+
 #include <GLFW/glfw3.h>
 
 namespace {
@@ -16,6 +18,7 @@ void keepComplaint(int, const char* description)
 std::optional<std::string> missingDisplay()
 {
     GLFWerrorfun previous = glfwSetErrorCallback(keepComplaint);
+    vroWindowPlatform::BeforeInit();
     const bool available = glfwInit() == GLFW_TRUE;
     if (available)
         glfwTerminate();

@@ -3,6 +3,7 @@
 // draw its title and its shader (not the stand-ins of missing files), play
 // its tune, and take an edit of a key on the next frame.
 #include "childProcess.h"
+#include "rgbPicture.h"
 #include "testFiles.h"
 #include "x11Window.h"
 
@@ -15,7 +16,6 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <stb/stb_image.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,23 +23,6 @@ using namespace testing_support;
 using namespace std::chrono_literals;
 
 namespace {
-
-struct Picture {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint8_t> rgb;
-};
-
-Picture readPng(const std::filesystem::path& file)
-{
-    Picture picture;
-    int channels = 0;
-    std::unique_ptr<stbi_uc, void (*)(void*)> pixels(
-        stbi_load(file.c_str(), &picture.width, &picture.height, &channels, 3), stbi_image_free);
-    if (pixels)
-        picture.rgb.assign(pixels.get(), pixels.get() + picture.width * picture.height * 3);
-    return picture;
-}
 
 // Pixels of the letters: the scene alone never reaches full white.
 int whitePixels(const std::vector<std::uint8_t>& rgb)
@@ -82,8 +65,8 @@ TEST(NewProduction, ItsCaptureShowsItsTitleThenItsSceneAndItsWholeTune)
                          out.path().string() + "/"});
     ASSERT_EQ(frames.waitForExit(120s), std::optional<int>(0)) << frames.standardError();
     EXPECT_EQ(frames.standardError().find("shader:"), std::string::npos) << "every program's files are there";
-    const Picture title = readPng(out.file("frame_000001.png"));
-    const Picture scene = readPng(out.file("frame_000009.png"));
+    const RgbPicture title = readRgbPicture(out.file("frame_000001.png"));
+    const RgbPicture scene = readRgbPicture(out.file("frame_000009.png"));
     ASSERT_EQ(title.width, 320);
     ASSERT_EQ(scene.width, 320);
     EXPECT_GT(whitePixels(title.rgb), 200) << "the title's letters";

@@ -1,6 +1,5 @@
 #include "testFiles.h"
 
-#include <csignal>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -54,21 +53,6 @@ WorkingDir::WorkingDir(const std::filesystem::path& dir) : previous(std::filesys
 WorkingDir::~WorkingDir()
 {
     std::filesystem::current_path(previous);
-}
-
-FileSizeLimit::FileSizeLimit(rlim_t bytes)
-{
-    getrlimit(RLIMIT_FSIZE, &previous);
-    previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limited = previous;
-    limited.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limited);
-}
-
-FileSizeLimit::~FileSizeLimit()
-{
-    setrlimit(RLIMIT_FSIZE, &previous);
-    std::signal(SIGXFSZ, previousHandler);
 }
 
 std::string readFile(const std::filesystem::path& path)

@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 
-#include <sys/resource.h>
-
 namespace testing_support {
 
 // A fresh folder under the system's temporary folder, removed with the object.
@@ -38,20 +36,6 @@ public:
 
 private:
     std::filesystem::path previous;
-};
-
-// Files of this process may grow to `bytes` at most while the object lives,
-// the way a full disk refuses them (a write fails instead of a signal).
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes);
-    ~FileSizeLimit();
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit previous{};
-    void (*previousHandler)(int) = nullptr;
 };
 
 std::string readFile(const std::filesystem::path& path);

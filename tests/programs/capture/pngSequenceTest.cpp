@@ -1,5 +1,6 @@
 #include "pngSequence.h"
 
+#include "fileSizeLimit.h"
 #include "testFiles.h"
 
 #include <algorithm>

@@ -22,6 +22,7 @@
 #include "vroWindow.h"
 
 #include "glTest.h"
+#include "fileSizeLimit.h"
 #include "testFiles.h"
 
 #include <chrono>

@@ -138,3 +138,8 @@ std::string vroChildProcess::Find(const std::string& name)
     }
     return {};
 }
+
+std::string vroChildProcess::NotFound(const std::string& name, const std::string& package)
+{
+    return name + " is not installed (Debian package " + package + ")";
+}

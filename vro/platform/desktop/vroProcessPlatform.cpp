@@ -16,6 +16,12 @@ void vroProcessPlatform::Settle()
     std::signal(SIGPIPE, SIG_IGN);
 }
 
+// The working folder is the one the program was started in.
+std::string vroProcessPlatform::ResolveUserPath(const std::string& path)
+{
+    return path;
+}
+
 // Without SA_RESTART, so that a blocked write returns at once.
 void vroProcessPlatform::CatchStopSignals(void (*handler)(int))
 {

@@ -16,7 +16,7 @@ int reportLostDisplay(Display* display)
 
 } // namespace
 
-void vroWindowPlatform::WatchDisplay()
+void vroWindowPlatform::BeforeInit()
 {
     XSetIOErrorHandler(reportLostDisplay);
 }

@@ -15,7 +15,7 @@ EM_ASYNC_JS(void, waitForNextAnimationFrame, (), {
 } // namespace
 
 // A page has no display connection to lose.
-void vroWindowPlatform::WatchDisplay()
+void vroWindowPlatform::BeforeInit()
 {
 }
 

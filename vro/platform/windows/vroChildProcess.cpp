@@ -185,3 +185,10 @@ std::string vroChildProcess::Find(const std::string& name)
     }
     return {};
 }
+
+// Windows has no package for it: a download put beside the programs or into
+// a folder of the PATH.
+std::string vroChildProcess::NotFound(const std::string& name, const std::string&)
+{
+    return name + ".exe is neither beside the programs nor in a folder of the PATH";
+}

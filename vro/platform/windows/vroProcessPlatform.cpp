@@ -12,6 +12,8 @@ namespace {
 
 // The log of a program without anywhere else to write its messages.
 std::filesystem::path logFile;
+// The working folder the program was started in, before Settle left it.
+std::filesystem::path startFolder;
 
 std::filesystem::path executablePath()
 {
@@ -74,11 +76,24 @@ void vroProcessPlatform::Settle()
     settled = true;
     const std::filesystem::path executable = executablePath();
     std::error_code ignored;
+    startFolder = std::filesystem::current_path(ignored);
     std::filesystem::current_path(executable.parent_path(), ignored);
     // Messages name files in UTF-8.
     SetConsoleOutputCP(CP_UTF8);
     if (!hasStandardError())
         writeMessagesToLog(executable);
+}
+
+// Unchanged where the program was started in its own folder (a
+// double-click), so that messages name the path as it was given.
+std::string vroProcessPlatform::ResolveUserPath(const std::string& path)
+{
+    const std::filesystem::path given = std::filesystem::u8path(path);
+    std::error_code ignored;
+    if (startFolder.empty() || given.is_absolute()
+        || std::filesystem::equivalent(startFolder, std::filesystem::current_path(ignored), ignored))
+        return path;
+    return (startFolder / given).make_preferred().u8string();
 }
 
 // Ctrl-C and Ctrl-Break in the console, through the C runtime. Windows has

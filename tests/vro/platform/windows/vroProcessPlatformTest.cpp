@@ -45,6 +45,15 @@ TEST(VroProcessPlatformTest, SettlingMovesToTheProgramsFolderAndLogsWithoutACons
     ASSERT_TRUE(child.Wait(nullptr));
     EXPECT_EQ(readFile(dir.path() / "said.txt"), folder + "\r\n");
     EXPECT_FALSE(std::filesystem::exists(log)) << "a program with standard error keeps no log";
+
+    // Paths typed in the console stay relative to it; absolute ones stay.
+    vroChildProcess resolver;
+    const std::string absolute = (dir.path() / "a.mp4").u8string();
+    ASSERT_TRUE(resolver.Start({testProgram().u8string(), "--resolve", "frames/", absolute}, dir.path() / "paths.txt",
+                               1 << 16, problem));
+    resolver.CloseInput();
+    ASSERT_TRUE(resolver.Wait(nullptr));
+    EXPECT_EQ(readFile(dir.path() / "paths.txt"), (dir.path() / "frames\\").u8string() + "\n" + absolute + "\n");
 }
 
 } // namespace

@@ -47,6 +47,12 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "%s\n", argv[i]);
         return 0;
     }
+    if (role == "--resolve") { // as a program starts, then says the paths after it as it opens them
+        vroProcessPlatform::Settle();
+        for (int i = 2; i < argc; ++i)
+            std::fprintf(stderr, "%s\n", vroProcessPlatform::ResolveUserPath(argv[i]).c_str());
+        return 0;
+    }
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
