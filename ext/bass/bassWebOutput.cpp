@@ -75,17 +75,25 @@ EM_JS(int, bass_web_open, (int rate, int channels, int audible), {
 // is heard, while the context runs; 0 while it does not yet; -1 without
 // Web Audio.
 //
-// currentTime is the end of the audio last rendered, heard after the output
-// latency; read a moment after it moved it overstates the offset, so the
-// least offset of the last quarter second is the one used.
+// Where the browser pairs a context time with the performance time at which
+// it is heard (getOutputTimestamp), that pairing is used once it has kept
+// pace with performance.now() over half a second, and for as long as its
+// performance time stays within half a second of performance.now(): WebKit's
+// ran at twice the rate, its first value a second off, and that one is
+// dropped for good. Until then, and where it is dropped, the context time
+// it names is taken as heard now. A pairing that falls behind for a while
+// without drifting away is right: the audio stalled (Firefox's does when its
+// thread gets no CPU in time), and what is heard stalls with it.
 //
-// The browser's own pairing replaces it once it has kept pace with
-// performance.now() over half a second, and for as long as its performance
-// time stays within half a second of performance.now(): WebKit's ran at
-// twice the rate, its first value a second off, and that one is dropped for
-// good. A pairing that falls behind for a while without drifting away is
-// right: the audio stalled (Firefox's does when its thread gets no CPU in
-// time), and what is heard stalls with it.
+// outputLatency is read only where there is no such pairing: Firefox
+// answers its first reading with a synchronous call to its sound server
+// while holding the audio graph's lock, and that call waited forever now and
+// then when it met the audio callback (the page's thread with it).
+//
+// A context time heard "now" was heard a little earlier, as currentTime
+// (the end of the audio last rendered) read a moment after it moved
+// overstates the offset: the least offset of the last quarter second is the
+// one used.
 EM_JS(int, bass_web_clock, (double* out), {
     var audio = Module['bassWebAudio'];
     var context = audio.context;
@@ -97,17 +105,18 @@ EM_JS(int, bass_web_clock, (double* out), {
         return 0;
     }
     var now = performance.now() / 1000;
-    var offset = now + (context.outputLatency || context.baseLatency || 0) - context.currentTime;
-    if (clock.stamp !== 'fails' && context.getOutputTimestamp) {
+    var offset;
+    if (context.getOutputTimestamp) {
         var stamp = context.getOutputTimestamp();
         var at = stamp.contextTime;
         var heard = stamp.performanceTime / 1000;
         var last = clock.lastStamp;
-        if (at > 0 && heard > 0 && Math.abs(heard - now) > 0.5) {
+        var judged = clock.stamp !== 'fails' && at > 0 && heard > 0;
+        if (judged && Math.abs(heard - now) > 0.5) {
             clock.stamp = 'fails';
             clock.offsets = [];
-            console.info("audio: the browser's output timestamp does not follow performance.now(); timing from currentTime");
-        } else if (at > 0 && heard > 0 && clock.stamp === 'probation' && (!last || at - last[0] >= 0.5)) {
+            console.info("audio: the browser's output timestamp does not follow performance.now(); timing from its context time");
+        } else if (judged && clock.stamp === 'probation' && (!last || at - last[0] >= 0.5)) {
             if (last && Math.abs((heard - last[1]) / (at - last[0]) - 1) < 0.05) {
                 clock.stamp = 'holds';
                 clock.offsets = [];
@@ -116,6 +125,12 @@ EM_JS(int, bass_web_clock, (double* out), {
         }
         if (clock.stamp === 'holds' && at > 0)
             offset = heard - at;
+        else if (at > 0)
+            offset = now - at;
+        else
+            offset = now + (context.baseLatency || 0) - context.currentTime;
+    } else {
+        offset = now + (context.outputLatency || context.baseLatency || 0) - context.currentTime;
     }
     clock.offsets.push([ now, offset ]);
     while (clock.offsets[0][0] < now - 0.25)

@@ -33,7 +33,9 @@ void hold(vroShow& production, double seconds)
 
 // From `seconds` to the end of the music, the last frame left on the canvas.
 // The state says "playing" once the music is heard: a browser may take a
-// second to open its sound device, the frame held meanwhile.
+// second to open its sound device, the frame held meanwhile. Heard means
+// the time the page shows has moved, not the music's position read anew
+// later in the frame, which may have moved while the time shown has not.
 void play(vroShow& production, double seconds)
 {
     vroEngine& engine = production.getEngine();
@@ -44,7 +46,7 @@ void play(vroShow& production, double seconds)
     while (engine.IsRunning()) {
         production.RunFrame();
         Page::SetTime(engine.audio->GetBeat());
-        if (!heard && engine.audio->GetPosition() > seconds) {
+        if (!heard && engine.audio->GetBeat() > seconds) {
             heard = true;
             Page::SetState("playing");
         }

@@ -7,7 +7,7 @@ import { after, before, describe, test } from "node:test";
 
 import { engines } from "../support/browsers.mjs";
 import { recordRate, silentEnv, startSoundServer } from "../support/soundServer.mjs";
-import { audioShortfall, musicDrift, openPage, pause, recordTimes } from "./pageSession.mjs";
+import { audioShortfall, musicDrift, onceMoreWhereFirefoxHangs, openPage, pause, recordTimes } from "./pageSession.mjs";
 
 // The longest run of silence in `samples` once the sound has begun, in
 // seconds: the tone crosses zero within a sample, a gap takes many.
@@ -65,7 +65,7 @@ for (const engine of engines) {
       });
       after(() => sound.stop());
 
-      test("a sound output that starts 4 s late: the page's clock first, said once, then the audio's, the music time going on", async (t) => {
+      test("a sound output that starts 4 s late: the page's clock first, said once, then the audio's, the music time going on", onceMoreWhereFirefoxHangs(async (t) => {
         const browser = await openPage(t, engine, { page: { tone: true, headScript: lateContext }, autoplay: true, env: sound.env });
         await browser.start("?autoplay");
         await browser.state((k) => k.state === "playing", 30, "playing");
@@ -77,9 +77,9 @@ for (const engine of engines) {
         assert.ok(Math.abs(drift) <= 0.1, `music time ran ${drift} s off the wall clock`);
         assert.ok(played.some((sample) => Math.abs(sample) > 64), "the sink heard nothing");
         assert.deepEqual((await browser.state()).errors, [silentLine]);
-      });
+      }));
 
-      test("a long task and a hidden page leave the music without a gap, and the next frame in sync", async (t) => {
+      test("a long task and a hidden page leave the music without a gap, and the next frame in sync", onceMoreWhereFirefoxHangs(async (t) => {
         const browser = await openPage(t, engine, { page: { tone: true }, autoplay: true, env: sound.env });
         await browser.start("?autoplay");
         await browser.state((k) => k.state === "playing" && k.time > 0.5, 30, "playing");
@@ -103,7 +103,7 @@ for (const engine of engines) {
         // thread is held; the bound leaves the audio thread's own stalls on a
         // starved machine (Firefox's reached 0.2 s on two shared cores).
         assert.ok(silence < 0.25, `the music stopped for ${silence} s`);
-      });
+      }));
     });
 
     test("without a sound server the show plays in real time: on the page's clock, silently and said once, where the sound does not start", async (t) => {
