@@ -241,13 +241,13 @@ async function openFirefox(options) {
     return {
         pid: browser.process().pid,
         open: (url) => page.goto(url),
-        // Firefox's WebDriver BiDi now and then never answers a
-        // script.callFunction (twice in CI, once in about 40 runs of the
-        // suite: one went 90 s without an answer; other projects' suites meet
-        // it too). The scripts sent here only read the page, record it or
-        // repeat harmlessly, so one left unanswered is sent once more, after
-        // asking whether the page's thread answers at all: if it does not,
-        // the page hangs, and that is said instead.
+        // WebDriver BiDi's scripts have no time limit of their own, and a
+        // page whose thread hangs (Firefox's audio can take it: see
+        // againWhereFirefoxHangs) would hold one for the protocol's 90 s.
+        // So each gets a limit; one that has not answered by then is sent once
+        // more if the page's thread still answers at all (the scripts sent
+        // here only read or record the page, or repeat harmlessly), and said
+        // as a hung page (pageHung) if it does not.
         run: (script, ...values) => onceMore(() => within(page.evaluate(
             (body, args) => new Function(body).apply(null, args), script, values), 15)),
         runAsync: (script, args, timeoutSeconds) => onceMore(() => within(page.evaluate(

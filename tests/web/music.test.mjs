@@ -7,7 +7,7 @@ import { after, before, describe, test } from "node:test";
 
 import { engines } from "../support/browsers.mjs";
 import { recordRate, silentEnv, startSoundServer } from "../support/soundServer.mjs";
-import { audioShortfall, musicDrift, onceMoreWhereFirefoxHangs, openPage, pause, recordTimes } from "./pageSession.mjs";
+import { audioShortfall, musicDrift, againWhereFirefoxHangs, openPage, pause, recordTimes } from "./pageSession.mjs";
 
 // The longest run of silence in `samples` once the sound has begun, in
 // seconds: the tone crosses zero within a sample, a gap takes many.
@@ -65,7 +65,7 @@ for (const engine of engines) {
       });
       after(() => sound.stop());
 
-      test("a sound output that starts 4 s late: the page's clock first, said once, then the audio's, the music time going on", onceMoreWhereFirefoxHangs(async (t) => {
+      test("a sound output that starts 4 s late: the page's clock first, said once, then the audio's, the music time going on", againWhereFirefoxHangs(async (t) => {
         const browser = await openPage(t, engine, { page: { tone: true, headScript: lateContext }, autoplay: true, env: sound.env });
         await browser.start("?autoplay");
         await browser.state((k) => k.state === "playing", 30, "playing");
@@ -79,7 +79,7 @@ for (const engine of engines) {
         assert.deepEqual((await browser.state()).errors, [silentLine]);
       }));
 
-      test("a long task and a hidden page leave the music without a gap, and the next frame in sync", onceMoreWhereFirefoxHangs(async (t) => {
+      test("a long task and a hidden page leave the music without a gap, and the next frame in sync", againWhereFirefoxHangs(async (t) => {
         const browser = await openPage(t, engine, { page: { tone: true }, autoplay: true, env: sound.env });
         await browser.start("?autoplay");
         await browser.state((k) => k.state === "playing" && k.time > 0.5, 30, "playing");
