@@ -80,30 +80,24 @@ EM_JS(int, bass_web_open, (int rate, int channels, int audible), {
 // is heard, while the context runs; 0 while it does not yet; -1 without
 // Web Audio.
 //
-// Where the browser pairs a context time with the performance time at which
-// it is heard (getOutputTimestamp), that pairing is used once it has kept
-// pace with performance.now() over half a second, and for as long as its
-// performance time stays within half a second of performance.now(): WebKit's
-// ran at twice the rate, its first value a second off, and that one is
-// dropped for good. Until then, and where it is dropped, the context time
-// it names is taken as heard now. A pairing that falls behind for a while
-// without drifting away is right: the audio stalled (Firefox's does when its
-// thread gets no CPU in time), and what is heard stalls with it.
+// currentTime is the end of the audio last rendered, heard after the output
+// latency; read a moment after it moved it overstates the offset, so the
+// least offset of the last quarter second is the one used.
 //
-// outputLatency is added to currentTime only where there is no such
-// pairing: the context time it names is what is being played out.
+// The browser's own pairing replaces it once it has kept pace with
+// performance.now() over half a second, and for as long as its performance
+// time stays within half a second of performance.now(): WebKit's ran at
+// twice the rate, its first value a second off, and that one is dropped for
+// good. A pairing that falls behind for a while without drifting away is
+// right: the audio stalled (Firefox's does when its thread gets no CPU in
+// time), and what is heard stalls with it.
 //
-// Firefox is asked for neither. Its first reading of the stream's latency
-// (which both are) is a call to its sound server made while holding its
-// audio graph's lock, and now and then that call deadlocks with the audio
-// callback, taking the page's thread with it for good: 4 pages of 35 in the
-// tests here, none of 32 without either. There the music is
-// timed from currentTime and baseLatency, its output latency uncounted.
-//
-// A context time heard "now" was heard a little earlier, as currentTime
-// (the end of the audio last rendered) read a moment after it moved
-// overstates the offset: the least offset of the last quarter second is the
-// one used.
+// Firefox is asked for neither its pairing nor its output latency. Its first
+// reading of the stream's latency (which both are) is a call to its sound
+// server made while holding its audio graph's lock, and now and then that
+// call deadlocks with the audio callback, taking the page's thread with it
+// for good: 4 pages of 35 in the tests here, none of 32 without either.
+// There the output latency is left uncounted.
 EM_JS(int, bass_web_clock, (double* out), {
     var audio = Module['bassWebAudio'];
     var context = audio.context;
@@ -115,20 +109,18 @@ EM_JS(int, bass_web_clock, (double* out), {
         return 0;
     }
     var now = performance.now() / 1000;
-    var offset;
-    if (clock.stamp === 'unasked') {
-        offset = now + (context.baseLatency || 0) - context.currentTime;
-    } else if (context.getOutputTimestamp) {
+    var asked = clock.stamp !== 'unasked';
+    var offset = now + ((asked && context.outputLatency) || context.baseLatency || 0) - context.currentTime;
+    if (asked && clock.stamp !== 'fails' && context.getOutputTimestamp) {
         var stamp = context.getOutputTimestamp();
         var at = stamp.contextTime;
         var heard = stamp.performanceTime / 1000;
         var last = clock.lastStamp;
-        var judged = clock.stamp !== 'fails' && at > 0 && heard > 0;
-        if (judged && Math.abs(heard - now) > 0.5) {
+        if (at > 0 && heard > 0 && Math.abs(heard - now) > 0.5) {
             clock.stamp = 'fails';
             clock.offsets = [];
-            console.info("audio: the browser's output timestamp does not follow performance.now(); timing from its context time");
-        } else if (judged && clock.stamp === 'probation' && (!last || at - last[0] >= 0.5)) {
+            console.info("audio: the browser's output timestamp does not follow performance.now(); timing from currentTime");
+        } else if (at > 0 && heard > 0 && clock.stamp === 'probation' && (!last || at - last[0] >= 0.5)) {
             if (last && Math.abs((heard - last[1]) / (at - last[0]) - 1) < 0.05) {
                 clock.stamp = 'holds';
                 clock.offsets = [];
@@ -137,12 +129,6 @@ EM_JS(int, bass_web_clock, (double* out), {
         }
         if (clock.stamp === 'holds' && at > 0)
             offset = heard - at;
-        else if (at > 0)
-            offset = now - at;
-        else
-            offset = now + (context.baseLatency || 0) - context.currentTime;
-    } else {
-        offset = now + (context.outputLatency || context.baseLatency || 0) - context.currentTime;
     }
     clock.offsets.push([ now, offset ]);
     while (clock.offsets[0][0] < now - 0.25)
