@@ -74,7 +74,7 @@ const measure = async function (watchSeconds, clickLevel, playFirst, done) {
         const samples = [];
         const start = performance.now();
         while (performance.now() - start < watchSeconds * 1000) {
-            samples.push([performance.now(), Module.ccall('pagePosition', 'number', ['number'], [stream])]);
+            samples.push([performance.now(), Module.ccall('pagePosition', 'number', ['number'], [stream]), context.currentTime]);
             await new Promise((resolve) => setTimeout(resolve, 1));
         }
         done({ decoded, samples, clickHeard, contextRate: context.sampleRate });
@@ -109,6 +109,13 @@ function report(result) {
     const to = samples.findLast((sample) => sample[0] - samples[0][0] <= 3500);
     console.log(`wall_seconds ${((to[0] - from[0]) / 1000).toFixed(6)}`);
     console.log(`music_seconds ${(to[1] - from[1]).toFixed(6)}`);
+    // What the browser's audio clock fell behind the wall clock meanwhile:
+    // its audio thread's stalls on a loaded machine, which what is heard,
+    // and so the position, follow. currentTime moves in steps of the audio
+    // callback, exact just after one: the least lag of each half second.
+    const lag = (begin, end) => Math.min(...samples.filter(([wall]) => wall >= begin && wall <= end)
+                                                  .map(([wall, , audio]) => wall / 1000 - audio));
+    console.log(`audio_stalled_seconds ${(lag(to[0] - 500, to[0]) - lag(from[0], from[0] + 500)).toFixed(6)}`);
     console.log(`final_position ${samples[samples.length - 1][1].toFixed(6)}`);
     if (result.clickHeard !== null)
         console.log(`click_heard_at ${positionAt(samples, result.clickHeard).toFixed(6)}`);
