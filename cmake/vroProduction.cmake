@@ -121,7 +121,7 @@ function(vro_add_production name)
   # asking (Windows): its messages go to a log beside it.
   add_executable(${name} ${VRO_PROGRAMS_DIR}/player/main.cpp)
   set_target_properties(${name} PROPERTIES WIN32_EXECUTABLE ON)
-  target_link_libraries(${name} PRIVATE ${name}_production)
+  target_link_libraries(${name} PRIVATE ${name}_production program_option_text)
   add_executable(${name}-capture ${VRO_PROGRAMS_DIR}/capture/main.cpp)
   target_link_libraries(${name}-capture PRIVATE program_capture ${name}_production)
   set(programs ${name} ${name}-capture)

@@ -71,4 +71,17 @@ TEST(ProductionOnItsOwnDisplay, TheDisplayGoingAwayIsOneLineAndStatusOne)
     EXPECT_EQ(said.find("XIO"), std::string::npos) << said;
 }
 
+// --help says what the player does and that it takes no options, and opens
+// no window: a user who asks must not sit through the show.
+TEST(ProductionHelp, SaysWhatItDoesAndPlaysNothing)
+{
+    ChildProcess production(KELVANDRIX_EXECUTABLE, runDir(), {"--help"});
+    ASSERT_EQ(production.waitForExit(10s), std::optional<int>(0)) << production.standardError();
+    const std::string help = production.standardOutput();
+    EXPECT_EQ(help.rfind("usage: kelvandrix [--help]\n", 0), 0u) << help;
+    EXPECT_NE(help.find("full screen at 1280x720"), std::string::npos) << help;
+    EXPECT_NE(help.find("no options"), std::string::npos) << help;
+    EXPECT_EQ(production.standardError(), "");
+}
+
 } // namespace
