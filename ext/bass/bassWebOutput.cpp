@@ -46,11 +46,13 @@ EM_JS(int, bass_web_open, (int rate, int channels, int audible), {
             // The browser's pairing of audio clock and performance.now(): on
             // probation until it has kept pace over a while, then held, or
             // dropped for good, or never asked for (Firefox, see
-            // bass_web_clock); the offsets (heard minus context seconds) seen
-            // lately, from whichever pairing is in use.
+            // bass_web_clock); which pairing is in use, the browser's or
+            // currentTime's estimate, and the estimate's offsets (heard minus
+            // context seconds) of late.
             clock : {
                 stamp : navigator.userAgent.indexOf('Firefox/') >= 0 ? 'unasked' : 'probation',
                 lastStamp : null,
+                pairing : 'estimate',
                 offsets : []
             }
         };
@@ -81,16 +83,25 @@ EM_JS(int, bass_web_open, (int rate, int channels, int audible), {
 // Web Audio.
 //
 // currentTime is the end of the audio last rendered, heard after the output
-// latency; read a moment after it moved it overstates the offset, so the
-// least offset of the last quarter second is the one used.
+// latency; read a moment after it moved it overstates the offset, so this
+// estimate's least offset of the last quarter second is the one used.
 //
-// The browser's own pairing replaces it once it has kept pace with
+// The browser's own pairing is used once it has kept pace with
 // performance.now() over half a second, and for as long as its performance
 // time stays within half a second of performance.now(): WebKit's ran at
 // twice the rate, its first value a second off, and that one is dropped for
-// good. A pairing that falls behind for a while without drifting away is
-// right: the audio stalled (Firefox's does when its thread gets no CPU in
-// time), and what is heard stalls with it.
+// good. On probation it is used already wherever it agrees with currentTime's
+// estimate within kAgree: Chromium's is some 20 ms later than the estimate,
+// and adopting it only when it holds moved the music by that much, half a
+// second in, or later on a loaded machine. A pairing that falls behind for a
+// while without drifting away is right: the audio stalled (Firefox's does
+// when its thread gets no CPU in time), and what is heard stalls with it.
+// The browser's pairing is exact at each reading and is taken as it is
+// read: Chromium's first few are some 10 ms off, and a least offset kept for
+// a quarter second moved the music that much when it was let go. Chromium
+// pairs only after its first callbacks: for the context's first kFirstPairing
+// seconds the clock waits for the pairing rather than start the music on the
+// estimate and move it 20 ms when the pairing comes.
 //
 // Firefox is asked for neither its pairing nor its output latency. Its first
 // reading of the stream's latency (which both are) is a call to its sound
@@ -99,6 +110,8 @@ EM_JS(int, bass_web_open, (int rate, int channels, int audible), {
 // for good: 4 pages of 35 in the tests here, none of 32 without either.
 // There the output latency is left uncounted.
 EM_JS(int, bass_web_clock, (double* out), {
+    var kAgree = 0.05;
+    var kFirstPairing = 0.25;
     var audio = Module['bassWebAudio'];
     var context = audio.context;
     if (!context)
@@ -111,30 +124,40 @@ EM_JS(int, bass_web_clock, (double* out), {
     var now = performance.now() / 1000;
     var asked = clock.stamp !== 'unasked';
     var offset = now + ((asked && context.outputLatency) || context.baseLatency || 0) - context.currentTime;
+    var pairing = 'estimate';
     if (asked && clock.stamp !== 'fails' && context.getOutputTimestamp) {
         var stamp = context.getOutputTimestamp();
         var at = stamp.contextTime;
         var heard = stamp.performanceTime / 1000;
         var last = clock.lastStamp;
-        if (at > 0 && heard > 0 && Math.abs(heard - now) > 0.5) {
+        var paired = at > 0 && heard > 0;
+        if (paired && Math.abs(heard - now) > 0.5) {
             clock.stamp = 'fails';
-            clock.offsets = [];
             console.info("audio: the browser's output timestamp does not follow performance.now(); timing from currentTime");
-        } else if (at > 0 && heard > 0 && clock.stamp === 'probation' && (!last || at - last[0] >= 0.5)) {
-            if (last && Math.abs((heard - last[1]) / (at - last[0]) - 1) < 0.05) {
+        } else if (paired && clock.stamp === 'probation' && (!last || at - last[0] >= 0.5)) {
+            if (last && Math.abs((heard - last[1]) / (at - last[0]) - 1) < 0.05)
                 clock.stamp = 'holds';
-                clock.offsets = [];
-            }
             clock.lastStamp = [ at, heard ];
         }
-        if (clock.stamp === 'holds' && at > 0)
+        if (paired && (clock.stamp === 'holds' || clock.stamp === 'probation' && Math.abs(heard - at - offset) < kAgree)) {
             offset = heard - at;
+            pairing = 'browser';
+        } else if (!paired && clock.stamp === 'probation' && context.currentTime < kFirstPairing) {
+            return 0;
+        }
     }
-    clock.offsets.push([ now, offset ]);
-    while (clock.offsets[0][0] < now - 0.25)
-        clock.offsets.shift();
+    if (clock.pairing !== pairing) {
+        clock.pairing = pairing;
+        clock.offsets = [];
+    }
+    if (pairing === 'estimate') {
+        clock.offsets.push([ now, offset ]);
+        while (clock.offsets[0][0] < now - 0.25)
+            clock.offsets.shift();
+        offset = Math.min.apply(null, clock.offsets.map(function(entry) { return entry[1]; }));
+    }
     HEAPF64[out >> 3] = context.currentTime;
-    HEAPF64[(out >> 3) + 1] = Math.min.apply(null, clock.offsets.map(function(entry) { return entry[1]; }));
+    HEAPF64[(out >> 3) + 1] = offset;
     return 1;
 });
 

@@ -212,13 +212,15 @@ TEST_P(bassWebOutputTest, PlaysTheDesktopsSamplesOnTheAudioClock)
     EXPECT_LE(largest, 1) << differing << " samples differ";
     EXPECT_LT(differing, inPage.size() / 1000);
 
-    // The position runs with the clock, never back, and stops at the end
-    // although the output pulls silence half a second ahead of it. Where the
-    // browser's audio stalled (a loaded machine), what is heard stalled too.
+    // The position runs with the clock from the music's first moments, never
+    // back, and stops at the end. Where the browser's audio stalled (a loaded
+    // machine), what is heard stalled too. A clock that settles only after
+    // the music started moves it by 7 to 23 ms here; the measure itself is
+    // within 1.3 ms, loaded or not.
     EXPECT_GT(number(measured, "samples"), 100);
     EXPECT_EQ(number(measured, "backwards"), 0);
     EXPECT_NEAR(number(measured, "music_seconds") + number(measured, "audio_stalled_seconds"),
-                number(measured, "wall_seconds"), 0.02);
+                number(measured, "wall_seconds"), 0.005);
     EXPECT_EQ(number(measured, "final_position"), 4.0);
 
     // When the click goes out, the position says the desktop's click frame.
