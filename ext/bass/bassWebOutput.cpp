@@ -46,13 +46,11 @@ EM_JS(int, bass_web_open, (int rate, int channels, int audible), {
             // The browser's pairing of audio clock and performance.now(): on
             // probation until it has kept pace over a while, then held, or
             // dropped for good, or never asked for (Firefox, see
-            // bass_web_clock); which pairing is in use, the browser's or
-            // currentTime's estimate, and the estimate's offsets (heard minus
-            // context seconds) of late.
+            // bass_web_clock); and currentTime's estimates of late (heard
+            // minus context seconds), while the estimate is in use.
             clock : {
                 stamp : navigator.userAgent.indexOf('Firefox/') >= 0 ? 'unasked' : 'probation',
                 lastStamp : null,
-                pairing : 'estimate',
                 offsets : []
             }
         };
@@ -86,22 +84,21 @@ EM_JS(int, bass_web_open, (int rate, int channels, int audible), {
 // latency; read a moment after it moved it overstates the offset, so this
 // estimate's least offset of the last quarter second is the one used.
 //
-// The browser's own pairing is used once it has kept pace with
+// The browser's own pairing holds once it has kept pace with
 // performance.now() over half a second, and for as long as its performance
 // time stays within half a second of performance.now(): WebKit's ran at
 // twice the rate, its first value a second off, and that one is dropped for
-// good. On probation it is used already wherever it agrees with currentTime's
-// estimate within kAgree: Chromium's is some 20 ms later than the estimate,
-// and adopting it only when it holds moved the music by that much, half a
-// second in, or later on a loaded machine. A pairing that falls behind for a
-// while without drifting away is right: the audio stalled (Firefox's does
-// when its thread gets no CPU in time), and what is heard stalls with it.
-// The browser's pairing is exact at each reading and is taken as it is
-// read: Chromium's first few are some 10 ms off, and a least offset kept for
-// a quarter second moved the music that much when it was let go. Chromium
-// pairs only after its first callbacks: for the context's first kFirstPairing
-// seconds the clock waits for the pairing rather than start the music on the
-// estimate and move it 20 ms when the pairing comes.
+// good. On probation it is used already wherever it agrees with the estimate
+// within kAgree: Chromium's is some 20 ms later than the estimate, and
+// adopting it only once it held moved the music by that much, half a second
+// in, or later on a loaded machine. For the same reason the context's first
+// kFirstPairing seconds wait for it (Chromium pairs only after its first
+// callbacks) rather than start the music on the estimate. It is exact at
+// each reading and taken as read: a least offset kept a quarter second held
+// Chromium's first few readings, some 10 ms off, and moved the music when
+// they were let go. A pairing that falls behind for a while without
+// drifting away is right: the audio stalled (Firefox's does when its thread
+// gets no CPU in time), and what is heard stalls with it.
 //
 // Firefox is asked for neither its pairing nor its output latency. Its first
 // reading of the stream's latency (which both are) is a call to its sound
@@ -124,33 +121,32 @@ EM_JS(int, bass_web_clock, (double* out), {
     var now = performance.now() / 1000;
     var asked = clock.stamp !== 'unasked';
     var offset = now + ((asked && context.outputLatency) || context.baseLatency || 0) - context.currentTime;
-    var pairing = 'estimate';
+    var paired = false;
     if (asked && clock.stamp !== 'fails' && context.getOutputTimestamp) {
         var stamp = context.getOutputTimestamp();
         var at = stamp.contextTime;
         var heard = stamp.performanceTime / 1000;
         var last = clock.lastStamp;
-        var paired = at > 0 && heard > 0;
-        if (paired && Math.abs(heard - now) > 0.5) {
+        var read = at > 0 && heard > 0;
+        if (read && Math.abs(heard - now) > 0.5) {
             clock.stamp = 'fails';
             console.info("audio: the browser's output timestamp does not follow performance.now(); timing from currentTime");
-        } else if (paired && clock.stamp === 'probation' && (!last || at - last[0] >= 0.5)) {
+        } else if (read && clock.stamp === 'probation' && (!last || at - last[0] >= 0.5)) {
             if (last && Math.abs((heard - last[1]) / (at - last[0]) - 1) < 0.05)
                 clock.stamp = 'holds';
             clock.lastStamp = [ at, heard ];
         }
-        if (paired && (clock.stamp === 'holds' || clock.stamp === 'probation' && Math.abs(heard - at - offset) < kAgree)) {
+        if (read && (clock.stamp === 'holds' || clock.stamp === 'probation' && Math.abs(heard - at - offset) < kAgree)) {
             offset = heard - at;
-            pairing = 'browser';
-        } else if (!paired && clock.stamp === 'probation' && context.currentTime < kFirstPairing) {
+            paired = true;
+        } else if (!read && clock.stamp === 'probation' && context.currentTime < kFirstPairing) {
             return 0;
         }
     }
-    if (clock.pairing !== pairing) {
-        clock.pairing = pairing;
-        clock.offsets = [];
-    }
-    if (pairing === 'estimate') {
+    // The estimates start afresh whenever the browser's pairing lets go.
+    if (paired) {
+        clock.offsets.length = 0;
+    } else {
         clock.offsets.push([ now, offset ]);
         while (clock.offsets[0][0] < now - 0.25)
             clock.offsets.shift();

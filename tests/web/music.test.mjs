@@ -5,9 +5,10 @@
 import assert from "node:assert/strict";
 import { after, before, describe, test } from "node:test";
 
+import { audioShortfall } from "../support/audioClock.mjs";
 import { engines } from "../support/browsers.mjs";
 import { recordRate, silentEnv, startSoundServer } from "../support/soundServer.mjs";
-import { audioShortfall, musicDrift, againWhereFirefoxHangs, openPage, pause, recordTimes } from "./pageSession.mjs";
+import { againWhereFirefoxHangs, musicDrift, openPage, pause, recordTimes } from "./pageSession.mjs";
 
 // The longest run of silence in `samples` once the sound has begun, in
 // seconds: the tone crosses zero within a sample, a gap takes many.

@@ -6,9 +6,10 @@
 import assert from "node:assert/strict";
 import { after, before, describe, test } from "node:test";
 
+import { audioShortfall } from "../support/audioClock.mjs";
 import { engines } from "../support/browsers.mjs";
 import { startSoundServer } from "../support/soundServer.mjs";
-import { audioShortfall, musicDrift, musicSeconds, againWhereFirefoxHangs, openPage, pageApi, pause, recordTimes } from "./pageSession.mjs";
+import { againWhereFirefoxHangs, musicDrift, musicSeconds, openPage, pageApi, pause, recordTimes } from "./pageSession.mjs";
 
 // The browser's output timestamp as WebKit gives it: performance time at
 // twice the rate, a second off.

@@ -11,6 +11,7 @@
 //                context runs at its rate, so TUNE is resampled when the
 //                rates differ
 import { writeFileSync } from 'node:fs';
+import { audioShortfall } from '../../../support/audioClock.mjs';
 import { runInBrowser } from '../../../support/browsers.mjs';
 
 const [pageDir, tunePath, watchArg, levelArg, decodedPath, firstPath] = process.argv.slice(2);
@@ -106,19 +107,17 @@ function report(result) {
     // Advance against the wall clock from the music's first moments (it
     // starts a little after the call), where a clock that settles late moves
     // it, to three and a half seconds after the call.
-    const from = samples.find((sample) => sample[1] >= 0.05);
-    if (!from)
+    const from = samples.findIndex((sample) => sample[1] >= 0.05);
+    if (from < 0)
         throw new Error('the position never moved');
-    const to = samples.findLast((sample) => sample[0] - samples[0][0] <= 3500);
-    console.log(`wall_seconds ${((to[0] - from[0]) / 1000).toFixed(6)}`);
-    console.log(`music_seconds ${(to[1] - from[1]).toFixed(6)}`);
+    const to = samples.findLastIndex((sample) => sample[0] - samples[0][0] <= 3500);
+    const watched = samples.slice(from, to + 1).map(([wall, position, audio]) => [wall / 1000, position, audio]);
+    console.log(`wall_seconds ${(watched.at(-1)[0] - watched[0][0]).toFixed(6)}`);
+    console.log(`music_seconds ${(watched.at(-1)[1] - watched[0][1]).toFixed(6)}`);
     // What the browser's audio clock fell behind the wall clock meanwhile:
     // its audio thread's stalls on a loaded machine, which what is heard,
-    // and so the position, follow. currentTime moves in steps of the audio
-    // callback, exact just after one: the least lag of each half second.
-    const lag = (begin, end) => Math.min(...samples.filter(([wall]) => wall >= begin && wall <= end)
-                                                  .map(([wall, , audio]) => wall / 1000 - audio));
-    console.log(`audio_stalled_seconds ${(lag(to[0] - 500, to[0]) - lag(from[0], from[0] + 500)).toFixed(6)}`);
+    // and so the position, follow.
+    console.log(`audio_stalled_seconds ${audioShortfall(watched).toFixed(6)}`);
     console.log(`final_position ${samples[samples.length - 1][1].toFixed(6)}`);
     if (result.clickHeard !== null)
         console.log(`click_heard_at ${positionAt(samples, result.clickHeard).toFixed(6)}`);
