@@ -6,9 +6,9 @@ import assert from "node:assert/strict";
 import { after, before, describe, test } from "node:test";
 
 import { audioShortfall } from "../support/audioClock.mjs";
-import { engines } from "../support/browsers.mjs";
+import { againWherePageIsLost, engines } from "../support/browsers.mjs";
 import { recordRate, silentEnv, startSoundServer } from "../support/soundServer.mjs";
-import { againWhereFirefoxHangs, musicDrift, openPage, pause, recordTimes } from "./pageSession.mjs";
+import { musicDrift, openPage, pause, recordTimes } from "./pageSession.mjs";
 
 // The longest run of silence in `samples` once the sound has begun, in
 // seconds: the tone crosses zero within a sample, a gap takes many.
@@ -66,7 +66,7 @@ for (const engine of engines) {
       });
       after(() => sound.stop());
 
-      test("a sound output that starts 4 s late: the page's clock first, said once, then the audio's, the music time going on", againWhereFirefoxHangs(async (t) => {
+      test("a sound output that starts 4 s late: the page's clock first, said once, then the audio's, the music time going on", againWherePageIsLost(async (t) => {
         const browser = await openPage(t, engine, { page: { tone: true, headScript: lateContext }, autoplay: true, env: sound.env });
         await browser.start("?autoplay");
         await browser.state((k) => k.state === "playing", 30, "playing");
@@ -80,7 +80,7 @@ for (const engine of engines) {
         assert.deepEqual((await browser.state()).errors, [silentLine]);
       }));
 
-      test("a long task and a hidden page leave the music without a gap, and the next frame in sync", againWhereFirefoxHangs(async (t) => {
+      test("a long task and a hidden page leave the music without a gap, and the next frame in sync", againWherePageIsLost(async (t) => {
         const browser = await openPage(t, engine, { page: { tone: true }, autoplay: true, env: sound.env });
         await browser.start("?autoplay");
         await browser.state((k) => k.state === "playing" && k.time > 0.5, 30, "playing");
@@ -107,7 +107,7 @@ for (const engine of engines) {
       }));
     });
 
-    test("without a sound server the show plays in real time: on the page's clock, silently and said once, where the sound does not start", async (t) => {
+    test("without a sound server the show plays in real time: on the page's clock, silently and said once, where the sound does not start", againWherePageIsLost(async (t) => {
       const browser = await openPage(t, engine, { page: {}, autoplay: true, env: silentEnv() });
       await browser.start("?autoplay");
       await browser.state((k) => k.state === "playing" && k.time > 0.5, 30, "playing");
@@ -123,6 +123,6 @@ for (const engine of engines) {
         assert.deepEqual(errors, []);
         assert.ok(Math.abs(drift + audioShortfall(samples)) <= 0.05, `music time ran ${drift} s off the wall clock`);
       }
-    });
+    }));
   });
 }

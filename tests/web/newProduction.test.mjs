@@ -8,7 +8,7 @@ import os from "node:os";
 import path from "node:path";
 import { test } from "node:test";
 
-import { engines, openBrowser, serveFolder } from "../support/browsers.mjs";
+import { againWherePageIsLost, engines, openBrowser, serveFolder } from "../support/browsers.mjs";
 import { startPage } from "./pageSession.mjs";
 import { decodePng } from "./png.mjs";
 
@@ -31,7 +31,7 @@ function desktopFrame() {
 }
 
 for (const engine of engines) {
-  test(`the new production's page in ${engine} shows its frame`, { skip: !page && "FRESH_PAGE is not set" }, async (t) => {
+  test(`the new production's page in ${engine} shows its frame`, { skip: !page && "FRESH_PAGE is not set" }, againWherePageIsLost(async (t) => {
     const server = await serveFolder(page);
     const browser = await openBrowser(engine, { autoplay: true });
     t.after(async () => {
@@ -52,5 +52,5 @@ for (const engine of engines) {
     const mean = sum / (width * height * 3) / 255;
     t.diagnostic(`mean ${(mean * 255).toFixed(3)} of 255 from the desktop's frame`);
     assert.ok(mean <= 0.5 / 255, `mean ${mean * 255} of 255 from the desktop's frame`);
-  });
+  }));
 }

@@ -70,34 +70,6 @@ export async function openPage(t, engine, { page: pageOptions, ...browserOptions
   return browser;
 }
 
-// A test body `body(t)` that runs again, in a fresh browser, where the
-// page's thread hung in Firefox, up to twice. Firefox's audio deadlocks now
-// and then as its sound output starts: the hung tab's stacks show the
-// page's thread in a call to the sound server made while holding the audio
-// graph's lock (the first reading of the stream's latency), the graph's
-// thread waiting for that lock and the audio callback for the graph. The
-// page no longer asks Firefox for the latency (bassWebOutput: 4 pages of 35
-// hung before, none of 32 since, on the two cores under load); should the
-// deadlock find another way in, each hang is said in the diagnostics.
-export function againWhereFirefoxHangs(body) {
-  return async (t) => {
-    for (let attempt = 1; ; ++attempt) {
-      const cleanups = [];
-      const scope = { after: (cleanup) => cleanups.push(cleanup), diagnostic: (text) => t.diagnostic(text) };
-      try {
-        return await body(scope);
-      } catch (error) {
-        if (!error.pageHung || attempt > 2)
-          throw error;
-        t.diagnostic(`${error.message}: again in a fresh browser`);
-      } finally {
-        for (const cleanup of cleanups.reverse())
-          await cleanup();
-      }
-    }
-  };
-}
-
 // Opens `url`, and clicks the start screen when the page waits there (page.js
 // has decided by the time the page has loaded): WebKit lets a page start its
 // sound only after a gesture, ?autoplay or not. True when it clicked.

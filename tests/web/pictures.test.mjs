@@ -9,7 +9,7 @@ import os from "node:os";
 import path from "node:path";
 import { after, test } from "node:test";
 
-import { engines } from "../support/browsers.mjs";
+import { againWherePageIsLost, engines } from "../support/browsers.mjs";
 import { openPage } from "./pageSession.mjs";
 import { decodePng } from "./png.mjs";
 
@@ -64,7 +64,7 @@ function desktopFrame(frame) {
 }
 
 for (const engine of engines) {
-  test(`held frames of the page in ${engine} match the desktop capture`, async (t) => {
+  test(`held frames of the page in ${engine} match the desktop capture`, againWherePageIsLost(async (t) => {
     const browser = await openPage(t, engine, { autoplay: true });
     for (const [name, bar] of moments) {
       const frame = Math.floor(bar * secondsPerBar * fps) + 1;
@@ -80,5 +80,5 @@ for (const engine of engines) {
       assert.ok(Math.max(...mean) <= kMeanBound && farShare <= kFarShareBound,
                 `${name} (frame ${frame}): mean ${mean} per channel, ${farShare} of the pixels beyond 16/255`);
     }
-  });
+  }));
 }

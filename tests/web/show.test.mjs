@@ -7,9 +7,9 @@ import assert from "node:assert/strict";
 import { after, before, describe, test } from "node:test";
 
 import { audioShortfall } from "../support/audioClock.mjs";
-import { engines } from "../support/browsers.mjs";
+import { againWherePageIsLost, engines } from "../support/browsers.mjs";
 import { startSoundServer } from "../support/soundServer.mjs";
-import { againWhereFirefoxHangs, musicDrift, musicSeconds, openPage, pageApi, pause, recordTimes } from "./pageSession.mjs";
+import { musicDrift, musicSeconds, openPage, pageApi, pause, recordTimes } from "./pageSession.mjs";
 
 // The browser's output timestamp as WebKit gives it: performance time at
 // twice the rate, a second off.
@@ -36,7 +36,7 @@ after(() => sound.stop());
 for (const engine of engines) {
   describe(engine, () => {
     for (const [timestamp, headScript] of timestamps) {
-      test(`music time follows the wall clock, never back, until the music ends, output timestamp ${timestamp}; it plays again on request`, againWhereFirefoxHangs(async (t) => {
+      test(`music time follows the wall clock, never back, until the music ends, output timestamp ${timestamp}; it plays again on request`, againWherePageIsLost(async (t) => {
         const browser = await openPage(t, engine, { page: { headScript }, autoplay: true, env: sound.env });
         assert.equal(await browser.start("?autoplay"), !autoplays[engine], "the start screen shown under ?autoplay");
         const playing = await browser.state((k) => k.state === "playing", 30, "playing");
@@ -63,7 +63,7 @@ for (const engine of engines) {
       }));
     }
 
-    test("without autoplay the page waits for a click; a missing shader and a start past the music are named and the show goes on, Escape or not", againWhereFirefoxHangs(async (t) => {
+    test("without autoplay the page waits for a click; a missing shader and a start past the music are named and the show goes on, Escape or not", againWherePageIsLost(async (t) => {
       const browser = await openPage(t, engine, { page: { leftOut: ["rm_cubescape.fs"] }, env: sound.env });
       await browser.visit("?start=100");
       await pause(2000);
@@ -79,13 +79,13 @@ for (const engine of engines) {
       assert.match(notices, /^\?start=100 is past the end of the music \(12(\.\d+)? s\); starting at 0$/);
     }));
 
-    test("a browser without WebGL 2 gets a sentence saying so", async (t) => {
+    test("a browser without WebGL 2 gets a sentence saying so", againWherePageIsLost(async (t) => {
       const browser = await openPage(t, engine, { webgl: false });
       await browser.visit("");
       const failed = await browser.state((k) => k.state === "failed", 10, "failed");
       const sentence = await browser.run("return document.getElementById('message').innerText;");
       assert.match(sentence, /cannot draw with WebGL 2/);
       assert.deepEqual(failed.errors, []);
-    });
+    }));
   });
 }
