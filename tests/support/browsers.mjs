@@ -344,9 +344,9 @@ export async function openBrowser(engine, options = {}) {
 //   the two cores under load); should the deadlock find another way in, the
 //   page's thread stops answering.
 // - WebKit's page process ends now and then as its sound starts (once in a
-//   run of the suite's 60-odd WebKit pages; none in 130 since, loaded or
-//   not), and its driver deletes the session. The kernel's log here showed
-//   one such process ending on GLib's fatal-error trap.
+//   CI run; none in about 100 pages here since, loaded or not), and its
+//   driver deletes the session. The kernel's log here showed one such
+//   process ending on GLib's fatal-error trap.
 export function againWherePageIsLost(body) {
     return async (t) => {
         for (let attempt = 1; ; ++attempt) {
